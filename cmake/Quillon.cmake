@@ -1,0 +1,67 @@
+# Project-wide compile settings and the helpers every module uses.
+
+if(WIN32)
+  set(QUILLON_PLATFORM win)
+  # XP is the oldest system the product starts on; newer calls are looked up
+  # at run time.
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                          _WIN32_WINNT=0x0501 WINVER=0x0501)
+else()
+  set(QUILLON_PLATFORM posix)
+endif()
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(QUILLON_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(QUILLON_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT QUILLON_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "QUILLON_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+
+# quillon_sources(OUT dir name...): for each name, dir/name.cpp and the
+# platform file dir/name_win.cpp or dir/name_posix.cpp, whichever exist.
+function(quillon_sources out dir)
+  set(files)
+  foreach(name IN LISTS ARGN)
+    foreach(candidate ${name}.cpp ${name}_${QUILLON_PLATFORM}.cpp)
+      if(EXISTS ${dir}/${candidate})
+        list(APPEND files ${dir}/${candidate})
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# quillon_add_tool(name sources... LIBS libs...): a developer program in
+# <build>/tools/<name>[.exe].
+function(quillon_add_tool name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+endfunction()
+
+# quillon_add_test(name SOURCES ... LIBS ...): one GoogleTest executable.
+# On Linux every case is its own ctest entry. Under Wine each process start
+# costs about a second, so there the executable is one entry.
+function(quillon_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} Quillon::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE
+    QUILLON_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUILLON_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${T_TIMEOUT})
+  endif()
+endfunction()
