@@ -63,7 +63,17 @@ if(WIN32)
 else()
   find_package(CURL REQUIRED)
   target_link_libraries(Quillon::curl INTERFACE CURL::libcurl)
+  find_library(QUILLON_HTTPLIB cpp-httplib REQUIRED)
+  target_link_libraries(Quillon::httplib INTERFACE ${QUILLON_HTTPLIB})
   find_package(benchmark CONFIG QUIET)
 endif()
 
 include(GoogleTest)
+
+# quillon_link_httplib(target): cpp-httplib for a test server or developer
+# program. Its Windows form needs Vista's socket calls, so such a target is
+# compiled against the newer API level; the product never links it.
+function(quillon_link_httplib target)
+  target_link_libraries(${target} PRIVATE Quillon::httplib)
+  set_target_properties(${target} PROPERTIES QUILLON_NEW_WINDOWS_API ON)
+endfunction()

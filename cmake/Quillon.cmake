@@ -3,9 +3,10 @@
 if(WIN32)
   set(QUILLON_PLATFORM win)
   # XP is the oldest system the product starts on; newer calls are looked up
-  # at run time.
+  # at run time. Test servers (QUILLON_NEW_WINDOWS_API) may use newer ones.
   add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                          _WIN32_WINNT=0x0501 WINVER=0x0501)
+    "$<IF:$<BOOL:$<TARGET_PROPERTY:QUILLON_NEW_WINDOWS_API>>,_WIN32_WINNT=0x0A00,_WIN32_WINNT=0x0501>"
+    "$<IF:$<BOOL:$<TARGET_PROPERTY:QUILLON_NEW_WINDOWS_API>>,WINVER=0x0A00,WINVER=0x0501>")
 else()
   set(QUILLON_PLATFORM posix)
 endif()
