@@ -1,0 +1,31 @@
+// A program that a test starts and always ends: the destructor kills the
+// child by its id and reaps it. Standard output goes to a file the test
+// can read while the child runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillon_test {
+
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& program, const std::vector<std::string>& args, const std::string& stdoutPath);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return id_ != 0; }
+  unsigned long id() const { return id_; }
+  // Kills and reaps the child now (idempotent).
+  void Kill();
+
+ private:
+  unsigned long id_ = 0;
+  void* handle_ = nullptr;  // the process handle on Windows
+};
+
+// The directory of build outputs ("<build>/tools/NAME" + ".exe" on Windows).
+std::string ToolPath(const std::string& name);
+
+}  // namespace quillon_test

@@ -1,0 +1,66 @@
+#include <windows.h>
+
+#include "child_process.h"
+#include "utils/utf8.h"
+
+namespace quillon_test {
+namespace {
+
+// Quotes one argument so that the standard command-line splitting gives it
+// back unchanged.
+std::wstring Quote(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == L'"') out.append(backslashes * 2 + 1, L'\\');
+    else out.append(backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& stdoutPath) {
+  std::wstring commandLine = Quote(Utils::Utf8ToWide(program));
+  for (const std::string& a : args) commandLine += L" " + Quote(Utils::Utf8ToWide(a));
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE out = CreateFileW(Utils::Utf8ToWide(stdoutPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = out;
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    handle_ = pi.hProcess;
+    id_ = pi.dwProcessId;
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+}
+
+ChildProcess::~ChildProcess() { Kill(); }
+
+void ChildProcess::Kill() {
+  if (!handle_) return;
+  TerminateProcess(static_cast<HANDLE>(handle_), 1);
+  WaitForSingleObject(static_cast<HANDLE>(handle_), 30000);
+  CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
+  id_ = 0;
+}
+
+std::string ToolPath(const std::string& name) { return std::string(QUILLON_BINARY_DIR) + "/tools/" + name + ".exe"; }
+
+}  // namespace quillon_test

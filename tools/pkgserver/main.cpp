@@ -1,0 +1,271 @@
+// pkgserver: a loopback package server for tests, benchmarks and the demo.
+//
+// Serves one file the way the package host does (a short address that
+// redirects to "/<md5>/<file name>", HEAD, single byte ranges) and injects
+// the faults the download engine must survive. See README.md, "tools/pkgserver".
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "utils/md5.h"
+
+namespace {
+
+struct Options {
+  std::string file;
+  int port = 0;
+  std::string portFile;
+  double timeLimit = 600;
+  std::string md5Mode = "lower";  // lower | upper | wrong | missing
+  int status = 0;                 // every request answers this
+  int getStatus = 0;              // body requests of the file answer this
+  long long dropAfter = -1;       // close the connection after this many body bytes
+  bool dropOnce = false;
+  long long stallAfter = -1;      // stop sending after this many body bytes
+  double rate = 0;                // bytes per second per response
+  bool ignoreRange = false;
+  bool noLength = false;
+  bool redirectLoop = false;
+};
+
+const char kUsage[] =
+    "usage: pkgserver --file PATH [--port N] [--port-file FILE] [--time-limit SECONDS]\n"
+    "                 [--md5 lower|upper|wrong|missing] [--status CODE] [--get-status CODE]\n"
+    "                 [--drop-after BYTES [--drop-once]] [--stall-after BYTES]\n"
+    "                 [--rate BYTES_PER_SECOND] [--ignore-range] [--no-length] [--redirect-loop]\n";
+
+[[noreturn]] void Usage(const char* problem) {
+  std::fprintf(stderr, "pkgserver: %s\n%s", problem, kUsage);
+  std::exit(2);
+}
+
+bool ParseOptions(int argc, char** argv, Options* o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) Usage(("missing value after " + a).c_str());
+      return argv[++i];
+    };
+    auto number = [&]() -> double {
+      const std::string v = value();
+      char* end = nullptr;
+      const double d = std::strtod(v.c_str(), &end);
+      if (v.empty() || *end) Usage(("not a number: " + v).c_str());
+      return d;
+    };
+    if (a == "--file") o->file = value();
+    else if (a == "--port") o->port = static_cast<int>(number());
+    else if (a == "--port-file") o->portFile = value();
+    else if (a == "--time-limit") o->timeLimit = number();
+    else if (a == "--md5") o->md5Mode = value();
+    else if (a == "--status") o->status = static_cast<int>(number());
+    else if (a == "--get-status") o->getStatus = static_cast<int>(number());
+    else if (a == "--drop-after") o->dropAfter = static_cast<long long>(number());
+    else if (a == "--drop-once") o->dropOnce = true;
+    else if (a == "--stall-after") o->stallAfter = static_cast<long long>(number());
+    else if (a == "--rate") o->rate = number();
+    else if (a == "--ignore-range") o->ignoreRange = true;
+    else if (a == "--no-length") o->noLength = true;
+    else if (a == "--redirect-loop") o->redirectLoop = true;
+    else if (a == "--help") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else {
+      Usage(("unknown flag " + a).c_str());
+    }
+  }
+  if (o->file.empty()) Usage("--file is required");
+  if (o->md5Mode != "lower" && o->md5Mode != "upper" && o->md5Mode != "wrong" && o->md5Mode != "missing")
+    Usage("--md5 takes lower, upper, wrong or missing");
+  return true;
+}
+
+std::string BaseName(const std::string& path) {
+  const auto at = path.find_last_of("/\\");
+  return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+long long FileSize(const std::string& path) {
+  std::ifstream f(path, std::ios::binary | std::ios::ate);
+  return f ? static_cast<long long>(f.tellg()) : -1;
+}
+
+// Lines go to stdout whole, one request each, for tests to read back.
+std::mutex g_outputMutex;
+void Say(const std::string& line) {
+  std::lock_guard<std::mutex> lock(g_outputMutex);
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+class PackageServer {
+ public:
+  PackageServer(const Options& o, std::string md5)
+      : o_(o), name_(BaseName(o.file)), md5_(std::move(md5)), size_(FileSize(o.file)) {}
+
+  long long size() const { return size_; }
+
+  std::string FinalPath() const {
+    if (o_.md5Mode == "missing") return "/" + name_;
+    std::string segment = md5_;
+    if (o_.md5Mode == "upper") segment = Upper(md5_);
+    if (o_.md5Mode == "wrong") segment = "0123456789abcdef0123456789abcdef";
+    return "/" + segment + "/" + name_;
+  }
+
+  void Install(httplib::Server* server) {
+    server->Get(R"(/software/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+      Log(req);
+      if (o_.status) return Fail(res, o_.status);
+      res.set_redirect(o_.redirectLoop ? req.path : FinalPath(), 302);
+    });
+    server->Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+      Log(req);
+      if (o_.status) return Fail(res, o_.status);
+      if (req.path != FinalPath() && req.path != "/" + name_) return Fail(res, 404);
+      if (req.method == "GET" && o_.getStatus) return Fail(res, o_.getStatus);
+      // A server that ignores Range (or cannot say how long the file is)
+      // answers 200 with the whole file; the request object is the server's own.
+      if (o_.ignoreRange || o_.noLength) const_cast<httplib::Request&>(req).ranges.clear();
+      Serve(req.method == "HEAD", res);
+    });
+  }
+
+ private:
+  struct Transfer {
+    std::ifstream file;
+    long long sent = 0;
+    bool drops = false;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+  };
+
+  void Log(const httplib::Request& req) {
+    const std::string range = req.has_header("Range") ? req.get_header_value("Range") : "-";
+    Say("request\t" + req.method + "\t" + req.path + "\t" + range);
+  }
+
+  static void Fail(httplib::Response& res, int status) {
+    res.status = status;
+    res.set_content("", "text/plain");
+  }
+
+  void Serve(bool head, httplib::Response& res) {
+    auto t = std::make_shared<Transfer>();
+    if (!head) {
+      t->file.open(o_.file, std::ios::binary);
+      if (!t->file) return Fail(res, 500);
+      t->drops = o_.dropAfter >= 0 && !(o_.dropOnce && dropped_.exchange(true));
+    }
+    auto provide = [this, t](size_t offset, size_t length, httplib::DataSink& sink) {
+      return Provide(*t, offset, length, sink);
+    };
+    if (o_.noLength) {
+      res.set_chunked_content_provider("application/octet-stream",
+          [this, t](size_t offset, httplib::DataSink& sink) {
+            const size_t left = static_cast<size_t>(size_) - offset;
+            if (left == 0) {
+              sink.done();
+              return true;
+            }
+            return Provide(*t, offset, left, sink);
+          });
+    } else {
+      res.set_content_provider(static_cast<size_t>(size_), "application/octet-stream", provide);
+    }
+  }
+
+  bool Provide(Transfer& t, size_t offset, size_t length, httplib::DataSink& sink) {
+    size_t chunk = 256 * 1024;
+    if (o_.rate > 0) chunk = std::max<size_t>(1024, std::min<size_t>(chunk, static_cast<size_t>(o_.rate / 20)));
+    size_t n = std::min(chunk, length);
+    if (t.drops && t.sent + static_cast<long long>(n) > o_.dropAfter) {
+      n = static_cast<size_t>(o_.dropAfter - t.sent);
+      if (n == 0) return false;  // closes the connection mid-body
+    }
+    if (o_.stallAfter >= 0 && t.sent + static_cast<long long>(n) > o_.stallAfter) {
+      n = static_cast<size_t>(o_.stallAfter - t.sent);
+      if (n == 0) {
+        while (!stopping_.load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return false;
+      }
+    }
+    std::string buffer(n, '\0');
+    t.file.seekg(static_cast<std::streamoff>(offset));
+    if (!t.file.read(&buffer[0], static_cast<std::streamsize>(n))) return false;
+    if (!sink.write(buffer.data(), n)) return false;
+    t.sent += static_cast<long long>(n);
+    if (o_.rate > 0) {
+      const auto due = t.started + std::chrono::duration<double>(static_cast<double>(t.sent) / o_.rate);
+      std::this_thread::sleep_until(std::chrono::time_point_cast<std::chrono::steady_clock::duration>(due));
+    }
+    return true;
+  }
+
+ public:
+  std::atomic<bool> stopping_{false};
+
+ private:
+  const Options& o_;
+  const std::string name_;
+  const std::string md5_;
+  const long long size_;
+  std::atomic<bool> dropped_{false};
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  ParseOptions(argc, argv, &o);
+  const std::string md5 = Utils::FileMd5Hex(o.file);
+  if (md5.empty()) Usage(("cannot read " + o.file).c_str());
+
+  PackageServer package(o, md5);
+  httplib::Server server;
+  package.Install(&server);
+  const int port = o.port ? (server.bind_to_port("127.0.0.1", o.port) ? o.port : -1)
+                          : server.bind_to_any_port("127.0.0.1");
+  if (port <= 0) {
+    std::fprintf(stderr, "pkgserver: cannot listen on 127.0.0.1:%d\n", o.port);
+    return 1;
+  }
+  if (!o.portFile.empty()) {
+    const std::string tmp = o.portFile + ".tmp";
+    if (FILE* f = std::fopen(tmp.c_str(), "w")) {
+      std::fprintf(f, "%d\n", port);
+      std::fclose(f);
+      std::rename(tmp.c_str(), o.portFile.c_str());
+    }
+  }
+  Say("port\t" + std::to_string(port));
+  Say("file\t" + package.FinalPath() + "\t" + std::to_string(package.size()) + "\t" + md5);
+
+  std::thread watchdog([&] {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(o.timeLimit);
+    while (!package.stopping_.load() && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    package.stopping_ = true;
+    server.stop();
+  });
+  server.listen_after_bind();
+  package.stopping_ = true;
+  watchdog.join();
+  return 0;
+}
