@@ -1,0 +1,128 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "process.h"
+
+namespace Utils {
+namespace {
+
+HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+std::intptr_t I(HANDLE h) { return reinterpret_cast<std::intptr_t>(h); }
+
+void CloseIfSet(std::intptr_t* h) {
+  if (*h != AnonymousPipe::kNoHandle) {
+    CloseHandle(H(*h));
+    *h = AnonymousPipe::kNoHandle;
+  }
+}
+
+}  // namespace
+
+void AnonymousPipe::Create() {
+  Close();
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE r = nullptr, w = nullptr;
+  if (!CreatePipe(&r, &w, &sa, 0)) {
+    if (r) CloseHandle(r);
+    if (w) CloseHandle(w);
+    throw Exception();
+  }
+  read_ = I(r);
+  write_ = I(w);
+}
+
+void AnonymousPipe::CloseRead() { CloseIfSet(&read_); }
+void AnonymousPipe::CloseWrite() { CloseIfSet(&write_); }
+
+void AnonymousPipe::KeepFromChildren(Handle end) {
+  if (end != kNoHandle) SetHandleInformation(H(end), HANDLE_FLAG_INHERIT, 0);
+}
+
+void PipedProcess::Start(const std::wstring& commandLine) {
+  if (commandLine.size() >= kCommandLineCapacity || processId_ != 0) throw Exception();
+  wchar_t buffer[kCommandLineCapacity] = {};
+  commandLine.copy(buffer, commandLine.size());
+  commandLine_ = commandLine;
+
+  output_.Create();
+  input_.Create();
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                           OPEN_EXISTING, 0, nullptr);
+  if (nul == INVALID_HANDLE_VALUE) {
+    CloseAll();
+    throw Exception();
+  }
+
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  si.hStdInput = H(input_.ReadEnd());
+  si.hStdOutput = H(output_.WriteEnd());
+  si.hStdError = nul;
+  output_.KeepFromChildren(output_.ReadEnd());
+  input_.KeepFromChildren(input_.WriteEnd());
+
+  PROCESS_INFORMATION pi = {};
+  const BOOL started =
+      CreateProcessW(nullptr, buffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  CloseHandle(nul);
+  // The child holds its own copies now; without closing ours the output
+  // pipe would never report its end.
+  output_.CloseWrite();
+  input_.CloseRead();
+  if (!started) {
+    CloseAll();
+    throw Exception();
+  }
+  process_ = I(pi.hProcess);
+  thread_ = I(pi.hThread);
+  processId_ = pi.dwProcessId;
+  threadId_ = pi.dwThreadId;
+}
+
+bool PipedProcess::ReadOutput(void* buffer, size_t size, size_t* got) {
+  *got = 0;
+  if (output_.ReadEnd() == AnonymousPipe::kNoHandle || size == 0) return false;
+  DWORD n = 0;
+  const DWORD want = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+  if (!ReadFile(H(output_.ReadEnd()), buffer, want, &n, nullptr)) return false;
+  *got = n;
+  return true;
+}
+
+uint32_t PipedProcess::ExitCode() {
+  if (process_ == AnonymousPipe::kNoHandle) return kStillActive;
+  DWORD code = kStillActive;
+  if (!GetExitCodeProcess(H(process_), &code)) return kStillActive;
+  return code;
+}
+
+uint32_t PipedProcess::Wait() {
+  if (process_ == AnonymousPipe::kNoHandle) return kStillActive;
+  WaitForSingleObject(H(process_), INFINITE);
+  return ExitCode();
+}
+
+bool PipedProcess::WaitFor(uint32_t milliseconds, uint32_t* code) {
+  if (process_ == AnonymousPipe::kNoHandle) return false;
+  if (WaitForSingleObject(H(process_), milliseconds) != WAIT_OBJECT_0) return false;
+  *code = ExitCode();
+  return true;
+}
+
+bool PipedProcess::Terminate() {
+  if (process_ == AnonymousPipe::kNoHandle) return false;
+  return TerminateProcess(H(process_), 1) != 0;
+}
+
+void PipedProcess::CloseAll() {
+  CloseIfSet(&thread_);
+  CloseIfSet(&process_);
+  output_.Close();
+  input_.Close();
+}
+
+}  // namespace Utils
