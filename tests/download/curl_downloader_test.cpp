@@ -99,8 +99,12 @@ TEST_F(CurlDownloaderTest, AnUpperCaseMd5FailsOnceWithRetryThenForGood) {
   ASSERT_TRUE(pass.RunToEnd());
   EXPECT_EQ(pass.recorder.Codes(), (std::vector<int>{1001, 1006, 1005, 1001, 1006, 1004}));
   for (const auto& n : pass.recorder.All()) {
-    if (n.code == 1006) EXPECT_EQ(n.text, L"curl文件md5校验失败");
-    if (n.code == 1004 || n.code == 1005) EXPECT_EQ(n.value, 0.0);
+    if (n.code == 1006) {
+      EXPECT_EQ(n.text, L"curl文件md5校验失败");
+    }
+    if (n.code == 1004 || n.code == 1005) {
+      EXPECT_EQ(n.value, 0.0);
+    }
   }
   EXPECT_EQ(server.Requests("GET").size(), 2u);
   EXPECT_EQ(server.Requests("HEAD").size(), 2u) << "the second pass reuses address and length";
