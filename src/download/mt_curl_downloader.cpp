@@ -1,0 +1,406 @@
+#include "mt_curl_downloader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+#include "app/installer_config.h"
+#include "curl_client.h"
+#include "utils/file_io.h"
+#include "utils/log.h"
+#include "utils/text.h"
+
+namespace {
+
+constexpr int kBudget = 12;
+constexpr int kPartialFile = 18;  // CURLE_PARTIAL_FILE
+constexpr size_t kFileBuffer = 1 << 20;
+constexpr size_t kJoinBlock = 1 << 20;
+
+bool IsFileUrl(const std::wstring& url) { return url.compare(0, 8, L"file:///") == 0; }
+
+std::wstring CurlText(int code) {
+  return Utils::MultiByteToWide(curl_easy_strerror(static_cast<CURLcode>(code)), Utils::kCodePageUtf8);
+}
+
+FILE* OpenPartFile(const std::wstring& path, const char* mode) {
+  FILE* file = Utils::OpenFile(path, mode);
+  if (file) std::setvbuf(file, nullptr, _IOFBF, kFileBuffer);
+  return file;
+}
+
+// Appends the whole of `from` to `to`; false when a read or write fails.
+bool AppendFile(FILE* from, FILE* to) {
+  std::unique_ptr<char[]> block(new char[kJoinBlock]);
+  size_t n;
+  while ((n = std::fread(block.get(), 1, kJoinBlock, from)) > 0) {
+    if (std::fwrite(block.get(), 1, n, to) != n) return false;
+  }
+  return std::ferror(from) == 0;
+}
+
+}  // namespace
+
+CMTCurlDownloader::CMTCurlDownloader(DownloadNotify notify, const std::wstring& url, const std::wstring& savePath)
+    : notify_(std::move(notify)), savePath_(savePath), url_(url) {
+  Utils::DeleteFileAt(savePath_);
+  DeletePartFiles();
+}
+
+CMTCurlDownloader::~CMTCurlDownloader() {
+  stopping_.store(true);
+  partsChanged_.notify_all();
+  worker_.reset();  // joins Start_Down
+  JoinThreads();
+  ClearParts();
+}
+
+void CMTCurlDownloader::Start() { Utils::RestartThread(&worker_, this, L"ABDEF", Start_Down); }
+
+std::wstring CMTCurlDownloader::PartPath(int index) const { return savePath_ + L"_" + std::to_wstring(index); }
+
+void CMTCurlDownloader::DeletePartFiles() {
+  Utils::DeleteFileAt(PartPath(0));
+  Utils::DeleteFileAt(PartPath(1));
+}
+
+void CMTCurlDownloader::Notify(int code, double value, const wchar_t* text) {
+  if (!stopping_.load() && notify_) notify_(code, value, text);
+}
+
+bool CMTCurlDownloader::Pause(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (stopping_.load()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(milliseconds, 20)));
+  }
+  return !stopping_.load();
+}
+
+void CMTCurlDownloader::LaunchThread(std::thread thread) {
+  std::lock_guard<std::mutex> lock(threadsMutex_);
+  threads_.push_back(std::move(thread));
+}
+
+// Threads of an earlier pass are done or about to return: the parts ended
+// before their finisher ran, and a finisher that started this pass from
+// inside its notification only has to return.
+void CMTCurlDownloader::JoinThreads() {
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard<std::mutex> lock(threadsMutex_);
+    threads.swap(threads_);
+  }
+  for (auto& t : threads) {
+    if (t.get_id() == std::this_thread::get_id()) t.detach();
+    else if (t.joinable()) t.join();
+  }
+}
+
+std::vector<std::pair<int64_t, int64_t>> CMTCurlDownloader::Ranges(int64_t fileLength) {
+  const int64_t count = std::clamp<int64_t>(fileLength / kPartSize, 1, 2);
+  const int64_t size = fileLength / count;
+  std::vector<std::pair<int64_t, int64_t>> ranges;
+  for (int64_t i = 0, start = 0; i < count; ++i, start += size) {
+    ranges.emplace_back(start, i + 1 == count ? fileLength - 1 : start + size - 1);
+  }
+  return ranges;
+}
+
+unsigned long CMTCurlDownloader::Start_Down(void* downloader) {
+  static_cast<CMTCurlDownloader*>(downloader)->RunPass();
+  return 0;
+}
+
+void CMTCurlDownloader::RunPass() {
+  JoinThreads();
+  Notify(kDownloadBegun, 1.0, L"");
+  UTILS_LOG(L"start download");
+  const std::string url =
+      Utils::WideToMultiByte(url_, IsFileUrl(url_) ? Utils::kCodePageAnsi : Utils::kCodePageUtf8);
+  Utils::DeleteFileAt(savePath_);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (lastPercent_ == 0.0) DeletePartFiles();
+  }
+  if (realUrl_.empty() || fileLength_ < kMinimumLength) {
+    if (!getRealDownloadUrl(url)) {
+      Notify(kDownloadFailed, 0.0, L"LibCurl");
+      return;
+    }
+  }
+
+  const auto ranges = Ranges(fileLength_);
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    auto node = std::make_unique<DownloadPartNode>();
+    node->partPath = PartPath(static_cast<int>(i));
+    const int64_t existing = std::max<int64_t>(0, Utils::FileExists(node->partPath) ? Utils::FileSize(node->partPath) : 0);
+    node->received = existing;
+    node->nextOffset = ranges[i].first + existing;
+    node->lastOffset = ranges[i].second;
+    node->handle = curl_easy_init();
+    node->url = realUrl_;
+    if (node->nextOffset > node->lastOffset) {
+      node->state = 0;
+    } else {
+      node->state = -1;
+      node->file = OpenPartFile(node->partPath, "ab+");
+      if (!node->file) node->state = -2;
+    }
+    parts_.push_back(std::move(node));
+  }
+  for (auto& node : parts_) {
+    if (node->state != -1) continue;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++activeParts_;
+    }
+    LaunchThread(std::thread(downloadThreadFun, this, node.get()));
+    if (!Pause(100)) break;
+  }
+  LaunchThread(std::thread(waitForFinishThreadFun, this));
+}
+
+bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
+  realUrl_.clear();
+  expectedMd5_.clear();
+  fileLength_ = 0;
+  if (!g_InstallerConfig.CurlReady) return false;
+  CURL* handle = curl_easy_init();
+  if (!handle) return false;
+  curl_slist* headers = curl_slist_append(nullptr, "Connection: keep-alive");
+  curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+  int code = 0;
+  code |= curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+  code |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+  code |= curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+  // The package runs with administrator rights: its source is verified.
+  code |= curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+  code |= curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+  code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, CurlClient::DiscardBody);
+  code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
+  if (code != 0 || curl_easy_perform(handle) != CURLE_OK) {
+    curl_easy_cleanup(handle);
+    curl_slist_free_all(headers);
+    return false;
+  }
+  char* effective = nullptr;
+  if (curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
+    realUrl_ = effective;
+    if (!realUrl_.empty()) {
+      UTILS_LOG(L"Download File real url %s", Utils::MultiByteToWide(realUrl_, Utils::kCodePageUtf8).c_str());
+      expectedMd5_ = ExpectedMd5(realUrl_);
+    }
+  }
+  curl_off_t length = -1;
+  long status = 0;
+  if (curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+      curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 && status <= 399) {
+    fileLength_ = static_cast<int64_t>(length);
+    UTILS_LOG(L"Download File Length %lld", static_cast<long long>(fileLength_));
+  }
+  curl_easy_cleanup(handle);
+  curl_slist_free_all(headers);
+  return !realUrl_.empty() && fileLength_ >= kMinimumLength;
+}
+
+void CMTCurlDownloader::downloadThreadFun(CMTCurlDownloader* self, DownloadPartNode* node) {
+  int budget = kBudget;
+  int result = downloadExe(self, node);
+  while (result != 0 && !self->stopping_.load()) {
+    if (budget <= 0) break;
+    budget -= result == kPartialFile ? 1 : 2;
+    UTILS_LOG(L"CurlDownLoader Code=%d", result);
+    if (!self->Pause(self->retryPauseMs_)) break;
+    result = downloadExe(self, node);
+  }
+  if (node->file) {
+    std::fclose(node->file);
+    node->file = nullptr;
+  }
+  // The last act of a part thread: after it the finisher owns the node.
+  std::lock_guard<std::mutex> lock(self->mutex_);
+  --self->activeParts_;
+  self->partsChanged_.notify_all();
+}
+
+int CMTCurlDownloader::downloadExe(CMTCurlDownloader* self, DownloadPartNode* node) {
+  char range[64];
+  std::snprintf(range, sizeof range, "%lld-%lld", static_cast<long long>(node->nextOffset),
+                static_cast<long long>(node->lastOffset));
+  CURL* h = node->handle;
+  if (!h) return node->state;
+  int result = 0;
+  result |= curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  result |= curl_easy_setopt(h, CURLOPT_URL, node->url.c_str());
+  result |= curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
+  result |= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  result |= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WritePart);
+  result |= curl_easy_setopt(h, CURLOPT_WRITEDATA, node);
+  result |= curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+  result |= curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, Progress);
+  result |= curl_easy_setopt(h, CURLOPT_XFERINFODATA, self);
+  result |= curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+  result |= curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
+  result |= curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  result |= curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  result |= curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  result |= curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, self->lowSpeedSeconds_);
+  result |= curl_easy_setopt(h, CURLOPT_RANGE, range);
+  result |= curl_easy_setopt(h, CURLOPT_BUFFERSIZE, 512L * 1024);
+  if (result != 0) return result;
+  node->answerChecked = false;
+  result = curl_easy_perform(h);
+  if (result != 0) {
+    UTILS_LOG(L"error:%d:%s", result, CurlText(result).c_str());
+  } else {
+    UTILS_LOG(L"curl_easy_cleanup");
+  }
+  curl_easy_reset(h);
+  if (result == 0 && node->file) {
+    // Data a full disk refused to flush is not a complete range.
+    if (std::fclose(node->file) != 0) result = CURLE_WRITE_ERROR;
+    node->file = nullptr;
+  }
+  node->state = result;
+  return result;
+}
+
+size_t CMTCurlDownloader::WritePart(char* data, size_t size, size_t count, void* object) {
+  auto* node = static_cast<DownloadPartNode*>(object);
+  if (!node->file || node->nextOffset > node->lastOffset) return 0;
+  if (!node->answerChecked) {
+    // A server that ignores Range answers 200 with the file from its first
+    // byte: those bytes belong in this range only if it starts there.
+    long status = 0;
+    curl_easy_getinfo(node->handle, CURLINFO_RESPONSE_CODE, &status);
+    if (status == 200 && node->nextOffset != 0) return 0;
+    node->answerChecked = true;
+  }
+  size_t n = size * count;
+  const int64_t room = node->lastOffset - node->nextOffset + 1;
+  if (static_cast<int64_t>(n) > room) n = static_cast<size_t>(room);
+  const size_t written = std::fwrite(data, 1, n, node->file);
+  node->nextOffset += static_cast<int64_t>(written);
+  node->received += static_cast<int64_t>(written);
+  return written;
+}
+
+int CMTCurlDownloader::Progress(void* object, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* self = static_cast<CMTCurlDownloader*>(object);
+  if (self->stopping_.load()) return 1;  // the downloader is being destroyed
+  std::lock_guard<std::mutex> lock(self->mutex_);
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  if (now < self->lastProgressSecond_ + 1) return 0;
+  self->lastProgressSecond_ = now;
+  double total = 0.0;
+  if (self->fileLength_ >= kMinimumLength) {
+    for (const auto& node : self->parts_) {
+      const int64_t received = node->received.load();
+      if (received > 0) total += static_cast<double>(received) * 100.0 / static_cast<double>(self->fileLength_);
+    }
+  }
+  if (total > 100.0) return 0;
+  if (total - self->lastPercent_ >= 1.0) {
+    self->lastPercent_ = total;
+    self->Notify(kDownloadProgress, total / 100.0, L"");
+  }
+  return 0;
+}
+
+void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) { self->Finish(); }
+
+void CMTCurlDownloader::Finish() {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    partsChanged_.wait(lock, [this] { return activeParts_ <= 0; });
+  }
+  if (stopping_.load()) return;
+  int cause = 0;
+  for (const auto& node : parts_) {
+    if (node->state != 0) {
+      cause = node->state;
+      break;
+    }
+  }
+  if (cause == 0) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      lastPercent_ = 0.0;
+    }
+    cause = JoinParts();
+    if (cause == 0) {
+      if (IsUsableMd5(expectedMd5_)) {
+        const std::string actual = PackageMd5(savePath_);
+        if (actual.size() == 32 && actual != expectedMd5_) {
+          Notify(kDownloadMd5Notice, 0.0, L"mtcurl文件md5校验失败");
+          Utils::DeleteFileAt(savePath_);
+          ClearParts();
+          if (!retried_) {
+            retried_ = true;
+            UTILS_LOG(L"finish recv, md5 chaek failed retry once.");
+            Notify(kDownloadRetry, 0.0, L"LibCurl");
+          } else {
+            UTILS_LOG(L"finish recv, md5 chaek failed and retry failed.");
+            Notify(kDownloadFailed, 0.0, L"LibCurl");
+          }
+          return;
+        }
+      } else {
+        Notify(kDownloadMd5Notice, 0.0, L"mtcurl获取url-md5失败");
+      }
+      UTILS_LOG(L"finish recv");
+      ClearParts();
+      Notify(kDownloadComplete, 0.0, L"LibCurl");
+      return;
+    }
+  }
+  ClearParts();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (lastPercent_ == 0.0) DeletePartFiles();
+  }
+  if (!retried_) {
+    retried_ = true;
+    Notify(kDownloadRetry, cause, L"LibCurl");
+  } else {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      lastPercent_ = 0.0;
+    }
+    Notify(kDownloadFailed, cause, L"LibCurl");
+  }
+}
+
+// Appends the later parts to part 0 and moves it to the save path. A join
+// that cannot open part 0, copy a part or rename the result fails the pass
+// rather than report a package that is not there.
+int CMTCurlDownloader::JoinParts() {
+  FILE* first = OpenPartFile(PartPath(0), "ab+");
+  bool ok = first != nullptr;
+  for (size_t i = 1; i < parts_.size(); ++i) {
+    if (FILE* part = Utils::OpenFile(parts_[i]->partPath, "rb+")) {
+      if (ok && !AppendFile(part, first)) ok = false;
+      std::fclose(part);
+    } else {
+      ok = false;
+    }
+    UTILS_LOG(L"partPath::%s", parts_[i]->partPath.c_str());
+  }
+  if (first && std::fclose(first) != 0) ok = false;
+  int cause = ok ? 0 : kJoinFailed;
+  if (ok) {
+    Utils::DeleteFileAt(savePath_);
+    if (!Utils::ReplaceFile(PartPath(0), savePath_)) cause = kRenameFailed;
+  }
+  DeletePartFiles();
+  return cause;
+}
+
+void CMTCurlDownloader::ClearParts() {
+  for (auto& node : parts_) {
+    if (node->handle) curl_easy_cleanup(node->handle);
+    if (node->file) std::fclose(node->file);
+  }
+  parts_.clear();
+}
