@@ -25,10 +25,6 @@ CCurlDownloader::~CCurlDownloader() {
 
 void CCurlDownloader::Start() { Utils::RestartThread(&worker_, this, L"ABDEF", dlThreadFun); }
 
-unsigned long CCurlDownloader::dlThreadFun(void* downloader) {
-  static_cast<CCurlDownloader*>(downloader)->RunPass();
-  return 0;
-}
 
 void CCurlDownloader::Notify(int code, double value, const wchar_t* text) {
   if (!stopping_.load() && notify_) notify_(code, value, text);
@@ -48,41 +44,44 @@ bool CCurlDownloader::PauseBeforeRetry() {
   return !stopping_.load();
 }
 
-void CCurlDownloader::RunPass() {
-  Notify(kDownloadBegun, 1.0, L"");
-  if (savePath_.empty()) {
-    Notify(kDownloadFailed, 1.0, L"");
-    return;
+
+unsigned long CCurlDownloader::dlThreadFun(void* downloader) {
+  auto* self = static_cast<CCurlDownloader*>(downloader);
+  self->Notify(kDownloadBegun, 1.0, L"");
+  if (self->savePath_.empty()) {
+    self->Notify(kDownloadFailed, 1.0, L"");
+    return 0;
   }
   int budget = kBudget;
-  int code = client_.Start();
+  int code = self->client_.Start();
   while (code != 0) {
     budget -= code == kPartialFile ? 1 : 2;
-    if (budget <= 0 || stopping_.load()) {
-      Notify(kDownloadFailed, code, L"LibCurl");
-      return;
+    if (budget <= 0 || self->stopping_.load()) {
+      self->Notify(kDownloadFailed, code, L"LibCurl");
+      return 0;
     }
     UTILS_LOG(L"CurlDownLoader Code=%d", code);
-    if (!PauseBeforeRetry()) return;
-    code = client_.Start();
+    if (!self->PauseBeforeRetry()) return 0;
+    code = self->client_.Start();
   }
 
   bool accepted = true;
-  const std::string expected = ExpectedMd5(client_.RealUrl());
+  const std::string expected = ExpectedMd5(self->client_.RealUrl());
   if (IsUsableMd5(expected)) {
-    const std::string actual = PackageMd5(savePath_);
+    const std::string actual = PackageMd5(self->savePath_);
     if (actual.size() == 32 && actual != expected) {
       accepted = false;
-      Notify(kDownloadMd5Notice, 0.0, L"curl文件md5校验失败");
-      if (!retried_) {
-        retried_ = true;
-        Notify(kDownloadRetry, 0.0, L"LibCurl");
+      self->Notify(kDownloadMd5Notice, 0.0, L"curl文件md5校验失败");
+      if (!self->retried_) {
+        self->retried_ = true;
+        self->Notify(kDownloadRetry, 0.0, L"LibCurl");
       } else {
-        Notify(kDownloadFailed, 0.0, L"LibCurl");
+        self->Notify(kDownloadFailed, 0.0, L"LibCurl");
       }
     }
   } else {
-    Notify(kDownloadMd5Notice, 0.0, L"curl获取url-md5失败");
+    self->Notify(kDownloadMd5Notice, 0.0, L"curl获取url-md5失败");
   }
-  if (accepted) Notify(kDownloadComplete, 0.0, L"LibCurl");
+  if (accepted) self->Notify(kDownloadComplete, 0.0, L"LibCurl");
+  return 0;
 }

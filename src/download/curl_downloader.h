@@ -28,7 +28,6 @@ class CCurlDownloader : public CDownloader {
  private:
   static void Progress(void* owner, double speed, double reserved, double percent);
   void Notify(int code, double value, const wchar_t* text);
-  void RunPass();
   bool PauseBeforeRetry();
 
   const DownloadNotify notify_;

@@ -108,38 +108,34 @@ std::vector<std::pair<int64_t, int64_t>> CMTCurlDownloader::Ranges(int64_t fileL
 }
 
 unsigned long CMTCurlDownloader::Start_Down(void* downloader) {
-  static_cast<CMTCurlDownloader*>(downloader)->RunPass();
-  return 0;
-}
-
-void CMTCurlDownloader::RunPass() {
-  JoinThreads();
-  Notify(kDownloadBegun, 1.0, L"");
+  auto* self = static_cast<CMTCurlDownloader*>(downloader);
+  self->JoinThreads();
+  self->Notify(kDownloadBegun, 1.0, L"");
   UTILS_LOG(L"start download");
   const std::string url =
-      Utils::WideToMultiByte(url_, IsFileUrl(url_) ? Utils::kCodePageAnsi : Utils::kCodePageUtf8);
-  Utils::DeleteFileAt(savePath_);
+      Utils::WideToMultiByte(self->url_, IsFileUrl(self->url_) ? Utils::kCodePageAnsi : Utils::kCodePageUtf8);
+  Utils::DeleteFileAt(self->savePath_);
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (lastPercent_ == 0.0) DeletePartFiles();
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    if (self->lastPercent_ == 0.0) self->DeletePartFiles();
   }
-  if (realUrl_.empty() || fileLength_ < kMinimumLength) {
-    if (!getRealDownloadUrl(url)) {
-      Notify(kDownloadFailed, 0.0, L"LibCurl");
-      return;
+  if (self->realUrl_.empty() || self->fileLength_ < kMinimumLength) {
+    if (!self->getRealDownloadUrl(url)) {
+      self->Notify(kDownloadFailed, 0.0, L"LibCurl");
+      return 0;
     }
   }
 
-  const auto ranges = Ranges(fileLength_);
+  const auto ranges = Ranges(self->fileLength_);
   for (size_t i = 0; i < ranges.size(); ++i) {
     auto node = std::make_unique<DownloadPartNode>();
-    node->partPath = PartPath(static_cast<int>(i));
+    node->partPath = self->PartPath(static_cast<int>(i));
     const int64_t existing = std::max<int64_t>(0, Utils::FileExists(node->partPath) ? Utils::FileSize(node->partPath) : 0);
     node->received = existing;
     node->nextOffset = ranges[i].first + existing;
     node->lastOffset = ranges[i].second;
     node->handle = curl_easy_init();
-    node->url = realUrl_;
+    node->url = self->realUrl_;
     if (node->nextOffset > node->lastOffset) {
       node->state = 0;
     } else {
@@ -147,19 +143,21 @@ void CMTCurlDownloader::RunPass() {
       node->file = OpenPartFile(node->partPath, "ab+");
       if (!node->file) node->state = -2;
     }
-    parts_.push_back(std::move(node));
+    self->parts_.push_back(std::move(node));
   }
-  for (auto& node : parts_) {
+  for (auto& node : self->parts_) {
     if (node->state != -1) continue;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      ++activeParts_;
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      ++self->activeParts_;
     }
-    LaunchThread(std::thread(downloadThreadFun, this, node.get()));
-    if (!Pause(100)) break;
+    self->LaunchThread(std::thread(downloadThreadFun, self, node.get()));
+    if (!self->Pause(100)) break;
   }
-  LaunchThread(std::thread(waitForFinishThreadFun, this));
+  self->LaunchThread(std::thread(waitForFinishThreadFun, self));
+  return 0;
 }
+
 
 bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
   realUrl_.clear();
@@ -308,16 +306,14 @@ int CMTCurlDownloader::Progress(void* object, curl_off_t, curl_off_t, curl_off_t
   return 0;
 }
 
-void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) { self->Finish(); }
-
-void CMTCurlDownloader::Finish() {
+void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
   {
-    std::unique_lock<std::mutex> lock(mutex_);
-    partsChanged_.wait(lock, [this] { return activeParts_ <= 0; });
+    std::unique_lock<std::mutex> lock(self->mutex_);
+    self->partsChanged_.wait(lock, [self] { return self->activeParts_ <= 0; });
   }
-  if (stopping_.load()) return;
+  if (self->stopping_.load()) return;
   int cause = 0;
-  for (const auto& node : parts_) {
+  for (const auto& node : self->parts_) {
     if (node->state != 0) {
       cause = node->state;
       break;
@@ -325,77 +321,74 @@ void CMTCurlDownloader::Finish() {
   }
   if (cause == 0) {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      lastPercent_ = 0.0;
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      self->lastPercent_ = 0.0;
     }
-    cause = JoinParts();
+    // Appends the later parts to part 0 and moves it to the save path. A
+    // join that cannot open part 0, copy a part or rename the result fails
+    // the pass rather than report a package that is not there.
+    FILE* first = OpenPartFile(self->PartPath(0), "ab+");
+    bool ok = first != nullptr;
+    for (size_t i = 1; i < self->parts_.size(); ++i) {
+      if (FILE* part = Utils::OpenFile(self->parts_[i]->partPath, "rb+")) {
+        if (ok && !AppendFile(part, first)) ok = false;
+        std::fclose(part);
+      } else {
+        ok = false;
+      }
+      UTILS_LOG(L"partPath::%s", self->parts_[i]->partPath.c_str());
+    }
+    if (first && std::fclose(first) != 0) ok = false;
+    cause = ok ? 0 : kJoinFailed;
+    if (ok) {
+      Utils::DeleteFileAt(self->savePath_);
+      if (!Utils::ReplaceFile(self->PartPath(0), self->savePath_)) cause = kRenameFailed;
+    }
+    self->DeletePartFiles();
     if (cause == 0) {
-      if (IsUsableMd5(expectedMd5_)) {
-        const std::string actual = PackageMd5(savePath_);
-        if (actual.size() == 32 && actual != expectedMd5_) {
-          Notify(kDownloadMd5Notice, 0.0, L"mtcurl文件md5校验失败");
-          Utils::DeleteFileAt(savePath_);
-          ClearParts();
-          if (!retried_) {
-            retried_ = true;
+      if (IsUsableMd5(self->expectedMd5_)) {
+        const std::string actual = PackageMd5(self->savePath_);
+        if (actual.size() == 32 && actual != self->expectedMd5_) {
+          self->Notify(kDownloadMd5Notice, 0.0, L"mtcurl文件md5校验失败");
+          Utils::DeleteFileAt(self->savePath_);
+          self->ClearParts();
+          if (!self->retried_) {
+            self->retried_ = true;
             UTILS_LOG(L"finish recv, md5 chaek failed retry once.");
-            Notify(kDownloadRetry, 0.0, L"LibCurl");
+            self->Notify(kDownloadRetry, 0.0, L"LibCurl");
           } else {
             UTILS_LOG(L"finish recv, md5 chaek failed and retry failed.");
-            Notify(kDownloadFailed, 0.0, L"LibCurl");
+            self->Notify(kDownloadFailed, 0.0, L"LibCurl");
           }
           return;
         }
       } else {
-        Notify(kDownloadMd5Notice, 0.0, L"mtcurl获取url-md5失败");
+        self->Notify(kDownloadMd5Notice, 0.0, L"mtcurl获取url-md5失败");
       }
       UTILS_LOG(L"finish recv");
-      ClearParts();
-      Notify(kDownloadComplete, 0.0, L"LibCurl");
+      self->ClearParts();
+      self->Notify(kDownloadComplete, 0.0, L"LibCurl");
       return;
     }
   }
-  ClearParts();
+  self->ClearParts();
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (lastPercent_ == 0.0) DeletePartFiles();
+    std::lock_guard<std::mutex> lock(self->mutex_);
+    if (self->lastPercent_ == 0.0) self->DeletePartFiles();
   }
-  if (!retried_) {
-    retried_ = true;
-    Notify(kDownloadRetry, cause, L"LibCurl");
+  if (!self->retried_) {
+    self->retried_ = true;
+    self->Notify(kDownloadRetry, cause, L"LibCurl");
   } else {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      lastPercent_ = 0.0;
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      self->lastPercent_ = 0.0;
     }
-    Notify(kDownloadFailed, cause, L"LibCurl");
+    self->Notify(kDownloadFailed, cause, L"LibCurl");
   }
 }
 
-// Appends the later parts to part 0 and moves it to the save path. A join
-// that cannot open part 0, copy a part or rename the result fails the pass
-// rather than report a package that is not there.
-int CMTCurlDownloader::JoinParts() {
-  FILE* first = OpenPartFile(PartPath(0), "ab+");
-  bool ok = first != nullptr;
-  for (size_t i = 1; i < parts_.size(); ++i) {
-    if (FILE* part = Utils::OpenFile(parts_[i]->partPath, "rb+")) {
-      if (ok && !AppendFile(part, first)) ok = false;
-      std::fclose(part);
-    } else {
-      ok = false;
-    }
-    UTILS_LOG(L"partPath::%s", parts_[i]->partPath.c_str());
-  }
-  if (first && std::fclose(first) != 0) ok = false;
-  int cause = ok ? 0 : kJoinFailed;
-  if (ok) {
-    Utils::DeleteFileAt(savePath_);
-    if (!Utils::ReplaceFile(PartPath(0), savePath_)) cause = kRenameFailed;
-  }
-  DeletePartFiles();
-  return cause;
-}
+
 
 void CMTCurlDownloader::ClearParts() {
   for (auto& node : parts_) {

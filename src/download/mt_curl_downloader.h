@@ -67,9 +67,6 @@ class CMTCurlDownloader : public CDownloader {
   }
 
  private:
-  void RunPass();
-  void Finish();
-  int JoinParts();  // 0, kJoinFailed or kRenameFailed
   void ClearParts();
   void DeletePartFiles();
   void LaunchThread(std::thread thread);

@@ -135,7 +135,10 @@ TEST_F(CurlDownloaderTest, PartialTransfersAreTriedTwelveTimes) {
   EXPECT_EQ(pass.recorder.All().back().value, 18.0);
   EXPECT_EQ(server.Requests("GET").size(), 12u);
   int traced = 0;
-  for (const auto& m : log.Messages()) traced += m == L"CurlDownLoader Code=18";
+  for (const auto& line : log.Lines()) {
+    traced += line.find(L"(CCurlDownloader::dlThreadFun)<") != std::wstring::npos &&
+              line.find(L">: CurlDownLoader Code=18\r\n") != std::wstring::npos;
+  }
   EXPECT_EQ(traced, 11) << "the last failure leaves no trace line";
 }
 

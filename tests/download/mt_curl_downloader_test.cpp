@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/installer_config.h"
+#include "support/log_capture.h"
 #include "support/notify_recorder.h"
 #include "support/package_server.h"
 #include "utils/utf8.h"
@@ -158,6 +159,7 @@ TEST_F(MtCurlDownloaderTest, APassThatFailsBeforeProgressStartsAgainFromZero) {
 }
 
 TEST_F(MtCurlDownloaderTest, AStallEndsWithTheTimeOutCode) {
+  quillon_test::LogCapture log;
   PackageServer server("package.exe", PatternBytes(2 * kMiB), {"--stall-after", "0"});
   ASSERT_TRUE(server.ready());
   MtPass pass(server.ShortUrl(), out_ / "package.exe", false);
@@ -166,6 +168,18 @@ TEST_F(MtCurlDownloaderTest, AStallEndsWithTheTimeOutCode) {
   EXPECT_EQ(pass.recorder.Codes(), (std::vector<int>{1001, 1005}));
   EXPECT_EQ(pass.recorder.All().back().value, 28.0);
   EXPECT_EQ(server.Requests("GET").size(), 7u);
+  int starts = 0, retries = 0, failures = 0;
+  for (const auto& line : log.Lines()) {
+    starts += line.find(L"(CMTCurlDownloader::Start_Down)<") != std::wstring::npos &&
+              line.find(L">: start download\r\n") != std::wstring::npos;
+    retries += line.find(L"(CMTCurlDownloader::downloadThreadFun)<") != std::wstring::npos &&
+               line.find(L">: CurlDownLoader Code=28\r\n") != std::wstring::npos;
+    failures += line.find(L"(CMTCurlDownloader::downloadExe)<") != std::wstring::npos &&
+                line.find(L">: error:28:") != std::wstring::npos;
+  }
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(retries, 6) << "seven attempts, six retries";
+  EXPECT_EQ(failures, 7);
 }
 
 TEST_F(MtCurlDownloaderTest, WithoutLibcurlNothingIsRequested) {
