@@ -38,8 +38,11 @@ void CheckLayout(int32_t r) {
   const int verdict = Utils::NetworkVerdict(r);
   EXPECT_LE(verdict, 2);
   if (r == 0) return;
-  if (verdict == 1) EXPECT_EQ(r & 0xFFFF, 0);
-  if (verdict != 1) EXPECT_NE(r & 0xFFFF, 0);
+  if (verdict == 1) {
+    EXPECT_EQ(r & 0xFFFF, 0);
+  } else {
+    EXPECT_NE(r & 0xFFFF, 0);
+  }
 }
 
 TEST(CheckNetwork, ResultLayoutWithCom) {

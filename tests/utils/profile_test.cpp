@@ -76,9 +76,9 @@ TEST_F(Profile, Integers) {
 }
 
 TEST_F(Profile, WritesKeepOtherLinesAndCreateWhatIsMissing) {
-  ASSERT_TRUE(Utils::WriteProfileString(L"install", L"DUP", L"changed", Path()));
-  ASSERT_TRUE(Utils::WriteProfileString(L"Install", L"NewKey", L"new", Path()));
-  ASSERT_TRUE(Utils::WriteProfileString(L"Fresh", L"k", L"v", Path()));
+  ASSERT_TRUE(Utils::StoreProfileString(L"install", L"DUP", L"changed", Path()));
+  ASSERT_TRUE(Utils::StoreProfileString(L"Install", L"NewKey", L"new", Path()));
+  ASSERT_TRUE(Utils::StoreProfileString(L"Fresh", L"k", L"v", Path()));
   EXPECT_EQ(Get(L"Install", L"dup"), L"changed");
   EXPECT_EQ(Get(L"Install", L"NewKey"), L"new");
   EXPECT_EQ(Get(L"Fresh", L"k"), L"v");
@@ -87,7 +87,7 @@ TEST_F(Profile, WritesKeepOtherLinesAndCreateWhatIsMissing) {
   EXPECT_EQ(Get(L"Other", L"dup"), L"other");
   EXPECT_NE(dir_.Read(L"a.ini").find("; a comment"), std::string::npos);
 
-  ASSERT_TRUE(Utils::WriteProfileString(L"S", L"k", L"created", Path(L"new.ini")));
+  ASSERT_TRUE(Utils::StoreProfileString(L"S", L"k", L"created", Path(L"new.ini")));
   EXPECT_EQ(Utils::ReadProfileString(L"S", L"k", L"", Path(L"new.ini")), L"created");
 }
 
