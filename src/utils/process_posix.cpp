@@ -69,8 +69,19 @@ void PipedProcess::Start(const std::wstring& commandLine) {
   posix_spawn_file_actions_adddup2(&actions, static_cast<int>(input_.ReadEnd()), 0);
   posix_spawn_file_actions_adddup2(&actions, static_cast<int>(output_.WriteEnd()), 1);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  // A Windows child starts with nothing blocked or ignored; ours too, whatever
+  // this process did with its own signals.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t all, none;
+  sigfillset(&all);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   output_.CloseWrite();
   input_.CloseRead();

@@ -26,7 +26,7 @@ std::wstring ReadProfileString(const std::wstring& section, const std::wstring& 
 // missing or empty, 0 when the value has no digits.
 int ReadProfileInt(const std::wstring& section, const std::wstring& key, int defaultValue,
                    const std::wstring& path);
-bool WriteProfileString(const std::wstring& section, const std::wstring& key,
+bool StoreProfileString(const std::wstring& section, const std::wstring& key,
                         const std::wstring& value, const std::wstring& path);
 
 namespace profile {

@@ -42,7 +42,7 @@ int ReadProfileInt(const std::wstring& section, const std::wstring& key, int def
 
 // Written to a temporary file and renamed over the old one, so that a
 // crash leaves either the old or the new file.
-bool WriteProfileString(const std::wstring& section, const std::wstring& key,
+bool StoreProfileString(const std::wstring& section, const std::wstring& key,
                         const std::wstring& value, const std::wstring& path) {
   std::wstring text;
   ReadText(path, &text);

@@ -21,7 +21,7 @@ int ReadProfileInt(const std::wstring& section, const std::wstring& key, int def
   return static_cast<int>(GetPrivateProfileIntW(section.c_str(), key.c_str(), defaultValue, path.c_str()));
 }
 
-bool WriteProfileString(const std::wstring& section, const std::wstring& key,
+bool StoreProfileString(const std::wstring& section, const std::wstring& key,
                         const std::wstring& value, const std::wstring& path) {
   return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;
 }

@@ -1,0 +1,60 @@
+// A fresh folder for one test, removed with everything in it when the
+// object goes. Also finds the programs built beside the tests.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "utils/files.h"
+#include "utils/probe.h"
+
+namespace quillon_test {
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    path_ = std::filesystem::temp_directory_path() / (L"quillon-test-" + Utils::MakeGuidString());
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  std::wstring Wide(const std::wstring& name = L"") const { return (name.empty() ? path_ : path_ / name).wstring(); }
+
+  void Write(const std::wstring& name, const std::string& bytes) const {
+    std::ofstream out(path_ / name, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::string Read(const std::wstring& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// "" on Linux, ".exe" on Windows: what the running test program ends in.
+inline std::wstring ExecutableSuffix() {
+  const std::wstring self = Utils::ExecutablePath();
+  return self.size() > 4 && self.compare(self.size() - 4, 4, L".exe") == 0 ? L".exe" : L"";
+}
+
+// A program built beside the tests (<build>/tests/NAME) or among the
+// tools (<build>/tools/NAME), with the platform's suffix.
+inline std::filesystem::path BuiltProgram(const std::wstring& folder, const std::wstring& name) {
+  const std::filesystem::path self(Utils::ExecutablePath());
+  return self.parent_path().parent_path() / folder / (name + ExecutableSuffix());
+}
+
+// A command-line token for a path, quoted.
+inline std::wstring Quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
+
+}  // namespace quillon_test

@@ -1,0 +1,62 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <thread>
+
+#include "probe_test_platform.h"
+#include "utils/probe.h"
+
+namespace quillon_test {
+
+std::wstring ExpectedOsFamily() { return L"Windows"; }
+
+void CheckOsVersionName(const std::wstring& version) {
+  // Whatever Wine claims to be, the name is one of the table's.
+  EXPECT_NE(version, L"XP-");
+}
+
+bool ExpectedOs64Bit() {
+  BOOL wow = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow);
+  return wow != FALSE;
+}
+
+void CheckUserRights() {
+  Utils::IsProcessAdmin();  // answers either way under Wine
+  std::wstring name;
+  if (Utils::ConsoleUserName(&name)) {
+    EXPECT_FALSE(name.empty());
+  }
+}
+
+namespace {
+
+// The result's layout holds whatever the network list manager answers.
+void CheckLayout(int32_t r) {
+  const int verdict = Utils::NetworkVerdict(r);
+  EXPECT_LE(verdict, 2);
+  if (r == 0) return;
+  if (verdict == 1) {
+    EXPECT_EQ(r & 0xFFFF, 0);
+  } else {
+    EXPECT_NE(r & 0xFFFF, 0);
+  }
+}
+
+TEST(CheckNetwork, ResultLayoutWithCom) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  const int32_t r = Utils::CheckNetwork();
+  CoUninitialize();
+  CheckLayout(r);
+}
+
+TEST(CheckNetwork, WithoutComTheQueryFails) {
+  int32_t r = -1;
+  std::thread([&r] { r = Utils::CheckNetwork(); }).join();
+  EXPECT_EQ(r, 0);
+}
+
+}  // namespace
+}  // namespace quillon_test
