@@ -14,7 +14,7 @@ using quillon_test::PackageServer;
 using quillon_test::PatternBytes;
 using quillon_test::ReadBytes;
 using quillon_test::ReportRecorder;
-using quillon_test::TempDir;
+using quillon_test::ScratchDir;
 
 namespace {
 
@@ -28,7 +28,7 @@ std::wstring Wide(const std::filesystem::path& p) { return Utils::Utf8ToWide(p.u
 class CurlClientTest : public ::testing::Test {
  protected:
   void SetUp() override { g_percents.clear(); }
-  TempDir out_;
+  ScratchDir out_;
 };
 
 }  // namespace

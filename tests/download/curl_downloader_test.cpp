@@ -17,7 +17,7 @@ using quillon_test::NotifyRecorder;
 using quillon_test::PackageServer;
 using quillon_test::PatternBytes;
 using quillon_test::ReadBytes;
-using quillon_test::TempDir;
+using quillon_test::ScratchDir;
 
 namespace {
 
@@ -54,7 +54,7 @@ class Pass {
 
 class CurlDownloaderTest : public ::testing::Test {
  protected:
-  TempDir out_;
+  ScratchDir out_;
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ using quillon_test::PackageServer;
 using quillon_test::PatternBytes;
 using quillon_test::ReadBytes;
 using quillon_test::ServedRequest;
-using quillon_test::TempDir;
+using quillon_test::ScratchDir;
 
 namespace {
 
@@ -69,7 +69,7 @@ class MtPass {
 
 class MtCurlDownloaderTest : public ::testing::Test {
  protected:
-  TempDir out_;
+  ScratchDir out_;
 };
 
 }  // namespace

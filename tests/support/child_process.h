@@ -25,7 +25,4 @@ class ChildProcess {
   void* handle_ = nullptr;  // the process handle on Windows
 };
 
-// The directory of build outputs ("<build>/tools/NAME" + ".exe" on Windows).
-std::string ToolPath(const std::string& name);
-
 }  // namespace quillon_test

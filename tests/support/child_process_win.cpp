@@ -61,6 +61,4 @@ void ChildProcess::Kill() {
   id_ = 0;
 }
 
-std::string ToolPath(const std::string& name) { return std::string(QUILLON_BINARY_DIR) + "/tools/" + name + ".exe"; }
-
 }  // namespace quillon_test

@@ -26,10 +26,10 @@ std::vector<std::vector<std::string>> TabLines(const std::string& text) {
 
 PackageServer::PackageServer(const std::string& fileName, const std::string& bytes, std::vector<std::string> flags) {
   WriteBytes(dir_ / fileName, bytes);
-  std::vector<std::string> args = {"--file", (dir_ / fileName).string(), "--port-file", (dir_ / "port").string(),
+  std::vector<std::string> args = {"--file", (dir_ / fileName).u8string(), "--port-file", (dir_ / "port").u8string(),
                                    "--time-limit", "300"};
   args.insert(args.end(), flags.begin(), flags.end());
-  child_ = std::make_unique<ChildProcess>(ToolPath("pkgserver"), args, (dir_ / "requests.log").string());
+  child_ = std::make_unique<ChildProcess>(BuiltProgram(L"tools", L"pkgserver").u8string(), args, (dir_ / "requests.log").u8string());
   if (!child_->started()) return;
   // Bounded: a server that never comes up fails the test, it does not hang it.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "temp_dir.h"
+#include "scratch_dir.h"
 
 namespace quillon_test {
 
@@ -35,7 +35,7 @@ class PackageServer {
   std::vector<ServedRequest> Requests(const std::string& method) const;
 
  private:
-  TempDir dir_;
+  ScratchDir dir_;
   std::unique_ptr<ChildProcess> child_;
   int port_ = 0;
   std::string finalPath_;

@@ -12,6 +12,11 @@
 
 namespace quillon_test {
 
+// Deterministic bytes: the same size and seed always give the same content.
+std::string PatternBytes(size_t size, unsigned seed = 1);
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+std::string ReadBytes(const std::filesystem::path& path);
+
 class ScratchDir {
  public:
   ScratchDir() {
@@ -26,16 +31,11 @@ class ScratchDir {
   ScratchDir& operator=(const ScratchDir&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
   std::wstring Wide(const std::wstring& name = L"") const { return (name.empty() ? path_ : path_ / name).wstring(); }
 
-  void Write(const std::wstring& name, const std::string& bytes) const {
-    std::ofstream out(path_ / name, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
-  std::string Read(const std::wstring& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  void Write(const std::wstring& name, const std::string& bytes) const { WriteBytes(path_ / name, bytes); }
+  std::string Read(const std::wstring& name) const { return ReadBytes(path_ / name); }
 
  private:
   std::filesystem::path path_;

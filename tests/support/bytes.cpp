@@ -1,29 +1,9 @@
-#include "temp_dir.h"
+#include "scratch_dir.h"
 
-#include <chrono>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace quillon_test {
-
-TempDir::TempDir() {
-  std::random_device random;
-  const auto base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const auto candidate = base / ("quillon-test-" + std::to_string(random()) + std::to_string(attempt));
-    std::error_code error;
-    if (std::filesystem::create_directory(candidate, error)) {
-      path_ = candidate;
-      return;
-    }
-  }
-}
-
-TempDir::~TempDir() {
-  std::error_code error;
-  if (!path_.empty()) std::filesystem::remove_all(path_, error);
-}
 
 std::string PatternBytes(size_t size, unsigned seed) {
   std::string bytes(size, '\0');
