@@ -32,6 +32,19 @@ void ReportLengthStatus(long status) {
   ReportStep(L"下载失败原因", 0.0f, text, {{L"AB", L"IN"}});
 }
 
+// The options of a header-only query, in the order they are set: the URL,
+// `extra` (redirect following, or headers into the body stream) set to 1,
+// no body, the body discarded, the connect limit. The OR of their results.
+int SetHeaderQueryOptions(CURL* handle, const std::string& url, CURLoption extra) {
+  int code = 0;
+  code |= curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+  code |= curl_easy_setopt(handle, extra, 1L);
+  code |= curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+  code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, CurlClient::DiscardBody);
+  code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
+  return code;
+}
+
 }  // namespace
 
 CurlClient::CurlClient(const std::wstring& url, const std::wstring& savePath, void* owner, ProgressHook hook)
@@ -157,12 +170,7 @@ CURL* CurlClient::Head(const std::string& url) {
     UTILS_LOG(L"error:%d:%s", 0, CurlText(0).c_str());
     return nullptr;
   }
-  int code = 0;
-  code |= curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-  code |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-  code |= curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-  code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, DiscardBody);
-  code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
+  int code = SetHeaderQueryOptions(handle, url, CURLOPT_FOLLOWLOCATION);
   if (code == 0) {
     code = curl_easy_perform(handle);
     if (code != 0) UTILS_LOG(L"error:%d:%s", code, CurlText(code).c_str());
@@ -194,11 +202,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
   double length = -1.0;
   int code = 0;
   if (CURL* handle = curl_easy_init()) {
-    code |= curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    code |= curl_easy_setopt(handle, CURLOPT_HEADER, 1L);
-    code |= curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, DiscardBody);
-    code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
+    code = SetHeaderQueryOptions(handle, url, CURLOPT_HEADER);
     if (code == 0) {
       curl_easy_perform(handle);
       curl_off_t reported = -1;
@@ -219,12 +223,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
 std::string CurlClient::GetRealUrl_Str(const std::string& url) {
   std::string real;
   if (CURL* handle = curl_easy_init()) {
-    int code = 0;
-    code |= curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    code |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    code |= curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, DiscardBody);
-    code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
+    int code = SetHeaderQueryOptions(handle, url, CURLOPT_FOLLOWLOCATION);
     if (code == 0) {
       code = curl_easy_perform(handle);
       if (code != 0) {

@@ -23,8 +23,6 @@ constexpr size_t kMiB = 1048576;
 std::vector<double> g_percents;
 void RecordPercent(void*, double, double, double percent) { g_percents.push_back(percent); }
 
-std::wstring Wide(const std::filesystem::path& p) { return Utils::Utf8ToWide(p.u8string()); }
-
 class CurlClientTest : public ::testing::Test {
  protected:
   void SetUp() override { g_percents.clear(); }
@@ -38,7 +36,7 @@ TEST_F(CurlClientTest, ExactlyOneMebibyteIsFetchedThroughTheRedirect) {
   PackageServer server("package.exe", bytes);
   ASSERT_TRUE(server.ready());
   const auto save = out_ / "package.exe";
-  CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), Wide(save), nullptr, nullptr);
+  CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), quillon_test::WidePath(save), nullptr, nullptr);
   ASSERT_EQ(client.Start(), 0);
   EXPECT_EQ(ReadBytes(save), bytes);
   EXPECT_FALSE(std::filesystem::exists(out_ / "package.exe.part"));
@@ -61,7 +59,7 @@ TEST_F(CurlClientTest, ShortOrUnmeasuredFilesAreRefusedBeforeAnyBody) {
     PackageServer server("package.exe", PatternBytes(flags.empty() ? kMiB - 1 : 3 * kMiB), flags);
     ASSERT_TRUE(server.ready());
     const auto save = out_ / "short.exe";
-    CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), Wide(save), nullptr, nullptr);
+    CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), quillon_test::WidePath(save), nullptr, nullptr);
     EXPECT_EQ(client.Start(), CurlClient::kLengthUnusable);
     EXPECT_TRUE(server.Requests("GET").empty());
     EXPECT_FALSE(std::filesystem::exists(save));
@@ -75,7 +73,7 @@ TEST_F(CurlClientTest, APartFileIsResumedFromItsSize) {
   ASSERT_TRUE(server.ready());
   const auto save = out_ / "package.exe";
   quillon_test::WriteBytes(out_ / "package.exe.part", bytes.substr(0, 5000000));
-  CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), Wide(save), nullptr, RecordPercent);
+  CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), quillon_test::WidePath(save), nullptr, RecordPercent);
   ASSERT_EQ(client.Start(), 0);
   EXPECT_EQ(ReadBytes(save), bytes);
   const auto gets = server.Requests("GET");
@@ -91,7 +89,7 @@ TEST_F(CurlClientTest, NotFoundIsReportedByBothLengthQueries) {
   ReportRecorder reports;
   PackageServer server("package.exe", PatternBytes(2 * kMiB), {"--status", "404"});
   ASSERT_TRUE(server.ready());
-  CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), Wide(out_ / "p.exe"), nullptr, nullptr);
+  CurlClient client(Utils::Utf8ToWide(server.ShortUrl()), quillon_test::WidePath(out_ / "p.exe"), nullptr, nullptr);
   EXPECT_EQ(client.Start(), CurlClient::kLengthUnusable);
   const auto steps = reports.Steps();
   ASSERT_EQ(steps.size(), 2u);
@@ -110,7 +108,7 @@ TEST_F(CurlClientTest, LocalFileUrlsAreFetched) {
   if (url.compare(0, 9, "file:////") == 0) url.erase(8, 1);  // a POSIX path brings its own "/"
   const auto save = out_ / "copy.bin";
   ReportRecorder reports;
-  CurlClient client(Utils::Utf8ToWide(url), Wide(save), nullptr, nullptr);
+  CurlClient client(Utils::Utf8ToWide(url), quillon_test::WidePath(save), nullptr, nullptr);
   ASSERT_EQ(client.Start(), 0);
   EXPECT_EQ(ReadBytes(save), bytes);
 }
@@ -118,6 +116,6 @@ TEST_F(CurlClientTest, LocalFileUrlsAreFetched) {
 TEST_F(CurlClientTest, DestroyingTheClientRemovesItsPartFile) {
   const auto part = out_ / "left.exe.part";
   quillon_test::WriteBytes(part, "partial");
-  { CurlClient client(L"http://127.0.0.1:9/x", Wide(out_ / "left.exe"), nullptr, nullptr); }
+  { CurlClient client(L"http://127.0.0.1:9/x", quillon_test::WidePath(out_ / "left.exe"), nullptr, nullptr); }
   EXPECT_FALSE(std::filesystem::exists(part));
 }

@@ -23,8 +23,6 @@ namespace {
 
 constexpr size_t kMiB = 1048576;
 
-std::wstring Wide(const std::filesystem::path& p) { return Utils::Utf8ToWide(p.u8string()); }
-
 // Milliseconds since midnight of a trace line's time stamp.
 long LineMilliseconds(const std::wstring& line) {
   const auto at = line.find(L"><2") + 13;
@@ -41,7 +39,7 @@ class Pass {
     recorder.onNotify = [this](const quillon_test::Notification& n) {
       if (n.code == 1005) downloader->Start();
     };
-    downloader = std::make_unique<CCurlDownloader>(std::ref(recorder), Utils::Utf8ToWide(url), Wide(save));
+    downloader = std::make_unique<CCurlDownloader>(std::ref(recorder), Utils::Utf8ToWide(url), quillon_test::WidePath(save));
     downloader->SetRetryPause(retryPauseMs);
   }
   bool RunToEnd(int finals = 1) {

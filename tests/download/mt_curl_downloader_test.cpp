@@ -23,8 +23,6 @@ namespace {
 
 constexpr int64_t kMiB = 1048576;
 
-std::wstring Wide(const std::filesystem::path& p) { return Utils::Utf8ToWide(p.u8string()); }
-
 // The first range asked for by each range's requests from index `from` on:
 // where each range of a pass began.
 std::vector<std::string> FirstRanges(const std::vector<ServedRequest>& gets, size_t from,
@@ -57,7 +55,7 @@ class MtPass {
     recorder.onNotify = [this, restartOn1005](const quillon_test::Notification& n) {
       if (n.code == 1005 && restartOn1005) downloader->Start();
     };
-    downloader = std::make_unique<CMTCurlDownloader>(std::ref(recorder), Utils::Utf8ToWide(url), Wide(save));
+    downloader = std::make_unique<CMTCurlDownloader>(std::ref(recorder), Utils::Utf8ToWide(url), quillon_test::WidePath(save));
   }
   bool Run(std::vector<int> finals = {1003, 1004}) {
     downloader->Start();

@@ -9,6 +9,7 @@
 
 #include "utils/files.h"
 #include "utils/probe.h"
+#include "utils/utf8.h"
 
 namespace quillon_test {
 
@@ -16,6 +17,8 @@ namespace quillon_test {
 std::string PatternBytes(size_t size, unsigned seed = 1);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadBytes(const std::filesystem::path& path);
+// A path as the installer's wide text.
+inline std::wstring WidePath(const std::filesystem::path& path) { return Utils::Utf8ToWide(path.u8string()); }
 
 class ScratchDir {
  public:
