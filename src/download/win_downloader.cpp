@@ -18,12 +18,17 @@ bool IsFileUrl(const std::wstring& url) { return url.compare(0, 8, L"file:///") 
 
 std::wstring EscapeUrl(const std::wstring& url) { return Utils::UrlEncode(url); }
 
+int32_t ServiceResult::FromHttpStatus(long httpStatus) {
+  if (httpStatus < 400) return kOk;
+  return httpStatus == 404 || httpStatus == 410 ? kNotFound : kDownloadFailure;
+}
+
 int32_t ServiceResult::FromCurl(int curlCode, long httpStatus) {
   switch (curlCode) {
     case CURLE_OK:
       return kOk;
     case CURLE_HTTP_RETURNED_ERROR:
-      return httpStatus == 404 || httpStatus == 410 ? kNotFound : kDownloadFailure;
+      return httpStatus >= 400 ? FromHttpStatus(httpStatus) : kDownloadFailure;
     case CURLE_UNSUPPORTED_PROTOCOL:
       return kUnknownProtocol;
     case CURLE_URL_MALFORMAT:

@@ -38,6 +38,9 @@ constexpr int32_t kDownloadFailure = static_cast<int32_t>(0x800C0008u); // INET_
 constexpr int32_t kTimeout = static_cast<int32_t>(0x800C000Bu);         // INET_E_CONNECTION_TIMEOUT
 constexpr int32_t kUnknownProtocol = static_cast<int32_t>(0x800C000Du); // INET_E_UNKNOWN_PROTOCOL
 
+// A transfer that ended with this HTTP status: kOk below 400, else a
+// failure (the service on its own reports an error page as a success).
+int32_t FromHttpStatus(long httpStatus);
 // How the Linux stand-in reports a finished libcurl transfer: the libcurl
 // result code and the last HTTP status (0 when there was none).
 int32_t FromCurl(int curlCode, long httpStatus);
