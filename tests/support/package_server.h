@@ -15,6 +15,7 @@ struct ServedRequest {
   std::string method;
   std::string path;
   std::string range;  // the Range header, "-" when absent
+  std::string target;  // the request target as sent, before any decoding
 };
 
 class PackageServer {

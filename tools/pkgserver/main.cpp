@@ -158,7 +158,8 @@ class PackageServer {
 
   void Log(const httplib::Request& req) {
     const std::string range = req.has_header("Range") ? req.get_header_value("Range") : "-";
-    Say("request\t" + req.method + "\t" + req.path + "\t" + range);
+    // The path as decoded, then the request target exactly as it arrived.
+    Say("request\t" + req.method + "\t" + req.path + "\t" + range + "\t" + req.target);
   }
 
   static void Fail(httplib::Response& res, int status) {
