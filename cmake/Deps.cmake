@@ -63,6 +63,12 @@ if(WIN32)
 else()
   find_package(CURL REQUIRED)
   target_link_libraries(Quillon::curl INTERFACE CURL::libcurl)
+  # Debian builds cpp-httplib as a split library: the header declares, the
+  # shared library defines.
+  find_library(QUILLON_HTTPLIB_LIBRARY cpp-httplib)
+  if(QUILLON_HTTPLIB_LIBRARY)
+    target_link_libraries(Quillon::httplib INTERFACE ${QUILLON_HTTPLIB_LIBRARY})
+  endif()
   find_package(benchmark CONFIG QUIET)
 endif()
 
