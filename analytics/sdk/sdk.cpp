@@ -28,6 +28,9 @@ struct Sdk::Impl {
         random(static_cast<std::minstd_rand::result_type>(NowMilliseconds())) {
     superProperties.SetString("$lib", "cpp");
     superProperties.SetString("$lib_version", kLibVersion);
+    lib.Set("$lib", utils::ValueNode::String("cpp"));
+    lib.Set("$lib_method", utils::ValueNode::String("code"));
+    lib.Set("$lib_version", utils::ValueNode::String(kLibVersion));
   }
 
   // Two digits, three digits, then the last four digits of the time:
@@ -58,18 +61,13 @@ struct Sdk::Impl {
     merged.Merge(properties);
     if (isLogin) merged.Set("$is_login_id", utils::ValueNode::Bool(true));
 
-    utils::ObjectNode lib;
-    lib.Set("$lib", utils::ValueNode::String("cpp"));
-    lib.Set("$lib_method", utils::ValueNode::String("code"));
-    lib.Set("$lib_version", utils::ValueNode::String(kLibVersion));
-
     const int64_t now = NowMilliseconds();
     utils::ObjectNode record;
     record.Set("_track_id", utils::ValueNode::Integer(MakeTrackId(now)));
     record.Set("distinct_id", utils::ValueNode::String(distinctId));
     record.Set("event", utils::ValueNode::String(event));
     record.Set("lib", utils::ValueNode::Object(lib));
-    record.Set("properties", utils::ValueNode::Object(merged));
+    record.Set("properties", utils::ValueNode::Object(std::move(merged)));
     record.Set("time", utils::ValueNode::Integer(now));
     record.Set("type", utils::ValueNode::String("track"));
     return consumer.Add(record.ToJson());
@@ -77,6 +75,7 @@ struct Sdk::Impl {
 
   const std::string distinctId;
   const bool isLogin;
+  utils::ObjectNode lib;  // the same in every record; read-only after construction
   std::mutex superLock;
   utils::PropertiesNode superProperties;  // superLock
   RecordConsumer consumer;
@@ -138,7 +137,9 @@ bool Sdk::Init(const std::string& stagingPath, const std::string& serverUrl,
     return false;
   }
   Global& g = G();
-  std::lock_guard<std::mutex> lock(g.lock);
+  std::unique_lock<std::mutex> lock(g.lock);
+  // An SDK on its way out is not one that exists: wait for it to be gone.
+  g.idle.wait(lock, [&] { return !g.closing; });
   if (g.instance) return true;
   g.instance = new Impl(stagingPath, serverUrl, distinctId, isLogin);
   return true;
@@ -180,6 +181,7 @@ void Sdk::Shutdown() {
   delete impl;
   g.instance = nullptr;
   g.closing = false;
+  g.idle.notify_all();
 }
 
 }  // namespace analytics_sdk

@@ -42,6 +42,13 @@ ValueNode ValueNode::Object(const ObjectNode& value) {
   return v;
 }
 
+ValueNode ValueNode::Object(ObjectNode&& value) {
+  ValueNode v;
+  v.type_ = ValueType::Object;
+  v.object_ = std::make_unique<ObjectNode>(std::move(value));
+  return v;
+}
+
 ValueNode::ValueNode(const ValueNode& other)
     : type_(other.type_),
       number_(other.number_),

@@ -28,6 +28,7 @@ class ValueNode {
   static ValueNode String(std::string value);
   static ValueNode Bool(bool value);
   static ValueNode Object(const ObjectNode& value);
+  static ValueNode Object(ObjectNode&& value);
 
   ValueNode(const ValueNode& other);
   ValueNode& operator=(const ValueNode& other);

@@ -116,6 +116,7 @@ struct Fault {
   std::vector<std::string> flags;
   long status;  // what the transport reports
 };
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
 
 class CollectorFaultTest : public CollectorTest, public ::testing::WithParamInterface<Fault> {};
 
