@@ -10,7 +10,9 @@ namespace quillon_test {
 
 class ChildProcess {
  public:
-  ChildProcess(const std::string& program, const std::vector<std::string>& args, const std::string& stdoutPath);
+  // Standard error goes to `stderrPath` when one is given, else to ours.
+  ChildProcess(const std::string& program, const std::vector<std::string>& args, const std::string& stdoutPath,
+               const std::string& stderrPath = "");
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

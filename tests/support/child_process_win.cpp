@@ -29,18 +29,22 @@ std::wstring Quote(const std::wstring& arg) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& stdoutPath) {
+                           const std::string& stdoutPath, const std::string& stderrPath) {
   std::wstring commandLine = Quote(Utils::Utf8ToWide(program));
   for (const std::string& a : args) commandLine += L" " + Quote(Utils::Utf8ToWide(a));
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE out = CreateFileW(Utils::Utf8ToWide(stdoutPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  auto openForChild = [&inherit](const std::string& path) {
+    return CreateFileW(Utils::Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE out = openForChild(stdoutPath);
+  HANDLE err = stderrPath.empty() ? INVALID_HANDLE_VALUE : openForChild(stderrPath);
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   si.hStdOutput = out;
-  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  si.hStdError = err != INVALID_HANDLE_VALUE ? err : GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION pi{};
   if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
     CloseHandle(pi.hThread);
@@ -48,6 +52,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     id_ = pi.dwProcessId;
   }
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
 }
 
 ChildProcess::~ChildProcess() { Kill(); }
