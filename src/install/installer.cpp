@@ -98,6 +98,11 @@ int CInstaller::Parse(const std::wstring& text) {
   return result;
 }
 
+int CInstaller::ParseBytes(const std::string& bytes) {
+  // An undecodable chunk converts to nothing and is ignored.
+  return Parse(Utils::MultiByteToWide(bytes, static_cast<unsigned>(stream_.codePage)));
+}
+
 void CInstaller::ReadUntilExit(Utils::PipedProcess& process, bool* stoppedByStatus) {
   char buffer[kChunkSize];
   bool exited = false;
@@ -106,8 +111,7 @@ void CInstaller::ReadUntilExit(Utils::PipedProcess& process, bool* stoppedByStat
     size_t got = 0;
     const auto status = process.ReadOutputFor(buffer, sizeof buffer, &got, exited ? 0 : kPollMilliseconds);
     if (status == Utils::PipedProcess::ReadStatus::kData) {
-      const std::string bytes(buffer, got);  // MultiByteToWide stops at a zero byte
-      if (Parse(Utils::MultiByteToWide(bytes, static_cast<unsigned>(stream_.codePage))) != 0) {
+      if (ParseBytes(std::string(buffer, got)) != 0) {
         *stoppedByStatus = true;
         return;
       }

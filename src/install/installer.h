@@ -50,6 +50,9 @@ class CInstaller {
   // (no final state), 1 (success) or 1000 (failure). Called by the worker;
   // tests may call it while no run is going.
   int Parse(const std::wstring& text);
+  // One read's bytes: up to the first zero byte, converted with the code
+  // page the stream has named so far, then parsed.
+  int ParseBytes(const std::string& bytes);
 
   // The command line of the last Start.
   const std::wstring& CommandLine() const { return commandLine_; }
