@@ -110,6 +110,14 @@ std::vector<std::wstring> ReadLines(const std::wstring& path) {
   return lines;
 }
 
+// Removes the target first: the MinGW library's copy_file refuses to
+// overwrite an existing file.
+bool CopyReplacing(const std::wstring& from, const std::wstring& to) {
+  std::error_code ec;
+  std::filesystem::remove(std::filesystem::path(to), ec);
+  return std::filesystem::copy_file(std::filesystem::path(from), std::filesystem::path(to), ec);
+}
+
 void WritePidFile(const std::wstring& path) {
   if (!path.empty()) WriteTextFile(path, std::to_string(demo::CurrentProcessId()));
 }
@@ -234,11 +242,10 @@ int RunPackage(const std::vector<std::wstring>& args) {
   const std::wstring self = Utils::ExecutablePath();
   const std::wstring product = Join(folder, kProductName);
   const std::wstring uninstaller = Join(folder, kUninstallerName);
-  const auto overwrite = std::filesystem::copy_options::overwrite_existing;
-  bool copied = std::filesystem::copy_file(std::filesystem::path(self), std::filesystem::path(product), overwrite, ec);
+  bool copied = CopyReplacing(self, product);
   status.Line(L"Progress", L"0.4");
   Pause(b);
-  copied = copied && std::filesystem::copy_file(std::filesystem::path(self), std::filesystem::path(uninstaller), overwrite, ec);
+  copied = copied && CopyReplacing(self, uninstaller);
   if (!copied) {
     status.Line(L"Error", kDefaultErrorText);
     return 1;
