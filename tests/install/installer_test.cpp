@@ -229,7 +229,12 @@ TEST_F(InstallerRun, ADescendantHoldingThePipeDoesNotHoldTheRun) {
     const auto all = RunToEnd(how);
     ASSERT_FALSE(all.empty());
     EXPECT_EQ(Last(all).code, 2003);
-    EXPECT_NE(ReadPid(folder_ / L"velmotranslate.pid"), 0u) << "the product was not started";
+    // The product writes its id once it runs, which may be after the run.
+    unsigned long product = 0;
+    for (int i = 0; i < 1200 && (product = ReadPid(folder_ / L"velmotranslate.pid")) == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_NE(product, 0u) << "the product was not started";
     KillAll();
   }
 }

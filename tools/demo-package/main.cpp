@@ -118,8 +118,13 @@ bool CopyReplacing(const std::wstring& from, const std::wstring& to) {
   return std::filesystem::copy_file(std::filesystem::path(from), std::filesystem::path(to), ec);
 }
 
+// Written whole, then renamed into place: a reader never sees half an id.
 void WritePidFile(const std::wstring& path) {
-  if (!path.empty()) WriteTextFile(path, std::to_string(demo::CurrentProcessId()));
+  if (path.empty()) return;
+  const std::wstring partial = path + L".part";
+  WriteTextFile(partial, std::to_string(demo::CurrentProcessId()));
+  std::error_code ec;
+  std::filesystem::rename(std::filesystem::path(partial), std::filesystem::path(path), ec);
 }
 
 // The status lines, each written whole in one write, so that a reader that
