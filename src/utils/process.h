@@ -81,6 +81,17 @@ class PipedProcess {
   // inherited it closed it) or fails; *got is then 0.
   bool ReadOutput(void* buffer, size_t size, size_t* got);
 
+  // What a bounded read found.
+  enum class ReadStatus {
+    kData,     // *got bytes were read
+    kNothing,  // the time ran out with nothing to read
+    kEnded,    // the pipe has ended or fails; it never gives data again
+  };
+  // Reads what is there, waiting at most `milliseconds` (0: only looks).
+  // Never blocks longer, whoever else holds the pipe open (a descendant
+  // of the child that inherited it, say).
+  ReadStatus ReadOutputFor(void* buffer, size_t size, size_t* got, uint32_t milliseconds);
+
   // The child's exit code once it has ended, kStillActive while it runs
   // (on Linux: while it is not yet reaped). A child killed by a signal on
   // Linux ends with 128 + the signal number.

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -104,6 +105,19 @@ bool PipedProcess::ReadOutput(void* buffer, size_t size, size_t* got) {
     *got = static_cast<size_t>(n);
     return true;
   }
+}
+
+PipedProcess::ReadStatus PipedProcess::ReadOutputFor(void* buffer, size_t size, size_t* got,
+                                                  uint32_t milliseconds) {
+  *got = 0;
+  if (output_.ReadEnd() == AnonymousPipe::kNoHandle || size == 0) return ReadStatus::kEnded;
+  struct pollfd one = {static_cast<int>(output_.ReadEnd()), POLLIN, 0};
+  const int timeout = milliseconds > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(milliseconds);
+  const int ready = poll(&one, 1, timeout);
+  if (ready < 0) return errno == EINTR ? ReadStatus::kNothing : ReadStatus::kEnded;
+  if (ready == 0) return ReadStatus::kNothing;
+  // Readable or hung up: either way read() answers at once.
+  return ReadOutput(buffer, size, got) ? ReadStatus::kData : ReadStatus::kEnded;
 }
 
 namespace {

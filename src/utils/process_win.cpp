@@ -93,6 +93,29 @@ bool PipedProcess::ReadOutput(void* buffer, size_t size, size_t* got) {
   return true;
 }
 
+// Anonymous pipes have no overlapped reads, so the wait is a poll of
+// PeekNamedPipe; ReadFile is called only for bytes that are already there.
+PipedProcess::ReadStatus PipedProcess::ReadOutputFor(void* buffer, size_t size, size_t* got,
+                                                  uint32_t milliseconds) {
+  *got = 0;
+  if (output_.ReadEnd() == AnonymousPipe::kNoHandle || size == 0) return ReadStatus::kEnded;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(H(output_.ReadEnd()), nullptr, 0, nullptr, &available, nullptr)) {
+      return ReadStatus::kEnded;
+    }
+    if (available > 0) {
+      const size_t want = available < size ? available : size;
+      return ReadOutput(buffer, want, got) ? ReadStatus::kData : ReadStatus::kEnded;
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= milliseconds) return ReadStatus::kNothing;
+    const DWORD left = milliseconds - elapsed;
+    Sleep(left < 2 ? left : 2);
+  }
+}
+
 uint32_t PipedProcess::ExitCode() {
   if (process_ == AnonymousPipe::kNoHandle) return kStillActive;
   DWORD code = kStillActive;

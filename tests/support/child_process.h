@@ -27,4 +27,8 @@ class ChildProcess {
   void* handle_ = nullptr;  // the process handle on Windows
 };
 
+// Ends a process the test did not start itself (a package's descendant,
+// say) by its id. Not reaped here: it is not this process's child.
+void KillProcessById(unsigned long id);
+
 }  // namespace quillon_test

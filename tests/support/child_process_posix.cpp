@@ -37,4 +37,8 @@ void ChildProcess::Kill() {
   id_ = 0;
 }
 
+void KillProcessById(unsigned long id) {
+  if (id != 0) kill(static_cast<pid_t>(id), SIGKILL);
+}
+
 }  // namespace quillon_test

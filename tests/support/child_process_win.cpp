@@ -66,4 +66,13 @@ void ChildProcess::Kill() {
   id_ = 0;
 }
 
+void KillProcessById(unsigned long id) {
+  if (id == 0) return;
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+  if (!process) return;
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 30000);
+  CloseHandle(process);
+}
+
 }  // namespace quillon_test

@@ -75,6 +75,36 @@ TEST(PipedProcess, ExitCodeIsStillActiveUntilTheChildEnds) {
   EXPECT_EQ(got, 0u);
 }
 
+TEST(PipedProcess, ABoundedReadReturnsWhenTheTimeIsUpOrThePipeEnds) {
+  using Status = Utils::PipedProcess::ReadStatus;
+  Utils::PipedProcess quiet;
+  quiet.Start(Helper(L"sleep 20000"));
+  char buffer[64];
+  size_t got = 1;
+  EXPECT_EQ(quiet.ReadOutputFor(buffer, sizeof buffer, &got, 0), Status::kNothing);
+  EXPECT_EQ(quiet.ReadOutputFor(buffer, sizeof buffer, &got, 50), Status::kNothing);
+  EXPECT_EQ(got, 0u);
+  ASSERT_TRUE(quiet.Terminate());
+  uint32_t code = 0;
+  ASSERT_TRUE(quiet.WaitFor(30000, &code));
+  EXPECT_EQ(quiet.ReadOutputFor(buffer, sizeof buffer, &got, 30000), Status::kEnded);
+
+  Utils::PipedProcess talker;
+  talker.Start(Helper(L"emit 10"));
+  std::string output;
+  for (int round = 0; round < 600; ++round) {
+    const Status status = talker.ReadOutputFor(buffer, 4, &got, 100);
+    if (status == Status::kEnded) break;
+    if (status == Status::kData) {
+      EXPECT_LE(got, 4u);
+      output.append(buffer, got);
+    }
+  }
+  EXPECT_EQ(output, "abcdefghij");
+  ASSERT_TRUE(talker.WaitFor(30000, &code));
+  EXPECT_EQ(code, 7u);
+}
+
 TEST(PipedProcess, CommandLineOf1023CharactersStartsAnd1024IsRefused) {
   const std::wstring base = Helper(L"exit 5 ");
   ASSERT_LT(base.size(), 1000u);
