@@ -80,6 +80,11 @@ class PipedProcess {
   // is some. False when the pipe has ended (the child and everything that
   // inherited it closed it) or fails; *got is then 0.
   bool ReadOutput(void* buffer, size_t size, size_t* got);
+  // Waits at most `milliseconds` until ReadOutput would not block: output
+  // is waiting or the pipe has ended. A child that has exited may have left
+  // its output pipe to a process it started, so a reader that must not hang
+  // asks this first instead of reading blindly.
+  bool WaitForOutput(uint32_t milliseconds);
 
   // The child's exit code once it has ended, kStillActive while it runs
   // (on Linux: while it is not yet reaped). A child killed by a signal on

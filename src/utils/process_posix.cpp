@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -104,6 +105,18 @@ bool PipedProcess::ReadOutput(void* buffer, size_t size, size_t* got) {
     *got = static_cast<size_t>(n);
     return true;
   }
+}
+
+bool PipedProcess::WaitForOutput(uint32_t milliseconds) {
+  if (output_.ReadEnd() == AnonymousPipe::kNoHandle) return true;
+  struct pollfd p = {static_cast<int>(output_.ReadEnd()), POLLIN, 0};
+  const int timeout = milliseconds > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(milliseconds);
+  int r;
+  do {
+    r = poll(&p, 1, timeout);
+  } while (r < 0 && errno == EINTR);
+  // POLLHUP and POLLERR also mean a read returns at once.
+  return r != 0;
 }
 
 namespace {

@@ -93,6 +93,22 @@ bool PipedProcess::ReadOutput(void* buffer, size_t size, size_t* got) {
   return true;
 }
 
+bool PipedProcess::WaitForOutput(uint32_t milliseconds) {
+  if (output_.ReadEnd() == AnonymousPipe::kNoHandle) return true;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD available = 0;
+    // A failed peek is an ended (or broken) pipe: ReadFile returns at once.
+    if (!PeekNamedPipe(H(output_.ReadEnd()), nullptr, 0, nullptr, &available, nullptr)) return true;
+    if (available > 0) return true;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= milliseconds) return false;
+    // Anonymous pipes cannot be waited on; a short sleep is the pace.
+    const DWORD left = milliseconds - elapsed;
+    Sleep(left < 5 ? left : 5);
+  }
+}
+
 uint32_t PipedProcess::ExitCode() {
   if (process_ == AnonymousPipe::kNoHandle) return kStillActive;
   DWORD code = kStillActive;
