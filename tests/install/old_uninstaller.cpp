@@ -52,13 +52,18 @@ int main() {
     for (const std::wstring& a : args) out << Utils::WideToUtf8(a) << "\n";
   }
 
-  std::ifstream script(root / "script.txt", std::ios::binary);
   std::vector<std::string> steps;
-  for (std::string line; std::getline(script, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    steps.push_back(line);
+  {
+    // Closed before the steps run: an open file could not be removed.
+    std::ifstream script(root / "script.txt", std::ios::binary);
+    for (std::string line; std::getline(script, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      steps.push_back(line);
+    }
+    if (!script.is_open()) steps.push_back("remove");
   }
-  if (!script.is_open()) steps.push_back("remove");
+  // The status stream is bytes: no line-end translation.
+  BinaryOutput();
 
   for (const std::string& step : steps) {
     const std::string::size_type colon = step.find(':');

@@ -5,3 +5,5 @@
 #include <string>
 
 unsigned long StartHolder(const std::wstring& idFile);
+// Standard output without text-mode translation.
+void BinaryOutput();

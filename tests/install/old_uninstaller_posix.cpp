@@ -18,3 +18,5 @@ unsigned long StartHolder(const std::wstring& idFile) {
   std::ofstream(std::filesystem::path(idFile)) << pid;
   return static_cast<unsigned long>(pid);
 }
+
+void BinaryOutput() {}

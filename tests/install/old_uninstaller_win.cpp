@@ -1,4 +1,8 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
 
 #include <filesystem>
 #include <fstream>
@@ -24,3 +28,5 @@ unsigned long StartHolder(const std::wstring& idFile) {
   std::ofstream(std::filesystem::path(idFile)) << pi.dwProcessId;
   return pi.dwProcessId;
 }
+
+void BinaryOutput() { _setmode(_fileno(stdout), _O_BINARY); }
