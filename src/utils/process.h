@@ -80,7 +80,6 @@ class PipedProcess {
   // is some. False when the pipe has ended (the child and everything that
   // inherited it closed it) or fails; *got is then 0.
   bool ReadOutput(void* buffer, size_t size, size_t* got);
-
   // What a bounded read found.
   enum class ReadStatus {
     kData,     // *got bytes were read

@@ -1,0 +1,48 @@
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "install/records.h"
+#include "install_test_platform.h"
+#include "utils/utf8.h"
+
+namespace install_test {
+namespace {
+
+std::filesystem::path KeyFolder() {
+  const char* config = getenv("XDG_CONFIG_HOME");
+  return std::filesystem::path(config) / "HKEY_CURRENT_USER/Software/TarVixSoft/velmotranslate";
+}
+
+}  // namespace
+
+void SetEnvironment(const char* name, const char* value) {
+  if (value) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+}
+
+long long StoredValueBytes(const std::wstring& name) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(KeyFolder() / Utils::WideToUtf8(name), error);
+  return error ? -1 : static_cast<long long>(size);
+}
+
+void ClearRegistryRecord() {
+  std::error_code ignored;
+  std::filesystem::remove_all(KeyFolder(), ignored);
+}
+
+void KillProcess(unsigned long id) {
+  if (id == 0) return;
+  kill(static_cast<pid_t>(id), SIGKILL);
+  // Not our child (its parent exited), so nothing to reap here.
+}
+
+}  // namespace install_test

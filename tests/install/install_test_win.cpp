@@ -1,0 +1,37 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "install/records.h"
+#include "install_test_platform.h"
+
+namespace install_test {
+
+void SetEnvironment(const char* name, const char* value) {
+  // Both the C runtime's copy and the process's block: the code under test
+  // asks the system.
+  SetEnvironmentVariableA(name, value);
+  _putenv_s(name, value ? value : "");
+}
+
+long long StoredValueBytes(const std::wstring& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Install::kRecordKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+  DWORD size = 0;
+  const LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? static_cast<long long>(size) : -1;
+}
+
+void ClearRegistryRecord() { RegDeleteKeyW(HKEY_CURRENT_USER, Install::kRecordKey); }
+
+void KillProcess(unsigned long id) {
+  if (id == 0) return;
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+  if (!process) return;
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+}
+
+}  // namespace install_test
