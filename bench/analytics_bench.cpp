@@ -9,6 +9,7 @@
 #include "sdk/record_consumer.h"
 #include "sdk/sdk.h"
 #include "support/collector_process.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ void Track(benchmark::State& state) {
 BENCHMARK(Track)->Threads(1)->Threads(4)->UseRealTime();
 
 void Flush1024ToLoopbackCollector(benchmark::State& state) {
-  quillon_test::CollectorProcess collector(std::string(QUILLON_BINARY_DIR) + "/tools/collector");
+  quillon_test::CollectorProcess collector(quillon_test::BuiltProgram(L"tools", L"collector").u8string());
   if (!collector.started()) {
     state.SkipWithError("collector did not start");
     return;
