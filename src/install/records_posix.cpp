@@ -28,7 +28,7 @@ std::wstring HomeFolder() {
   return std::wstring();
 }
 
-// An XDG base folder: the variable when it holds an absolute path (the
+// An XDG base folder: the variable when it holds an absolute path (as
 // the XDG base directory rule), else HOME + fallback.
 bool XdgFolder(const char* variable, const wchar_t* fallback, std::wstring* folder) {
   const char* value = getenv(variable);
