@@ -29,7 +29,7 @@ std::wstring HomeFolder() {
 }
 
 // An XDG base folder: the variable when it holds an absolute path (as
-// the XDG base directory rule), else HOME + fallback.
+// the XDG base directory rules ask), else HOME + fallback.
 bool XdgFolder(const char* variable, const wchar_t* fallback, std::wstring* folder) {
   const char* value = getenv(variable);
   if (value && *value == '/') {
