@@ -88,13 +88,17 @@ TEST(HardDiskManager, CountsTheVolumeOrLogsTheFailure) {
 }
 
 TEST(FindProcessByName, FindsARunningChildCaseSensitively) {
+  // A copy under a name of its own (longer than the 15 bytes Linux keeps
+  // as a process's short name): other tests run the helper at the same time.
+  quillon_test::ScratchDir dir;
   const std::filesystem::path helper = quillon_test::BuiltProgram(L"tests", L"probe_helper");
+  const std::wstring name = L"helper-" + Utils::MakeGuidString() + quillon_test::ExecutableSuffix();
+  std::filesystem::copy_file(helper, dir.Path() / name);
   Utils::PipedProcess child;
-  child.Start(quillon_test::Quoted(helper) + L" sleep 30000");
-  const std::wstring name = helper.filename().wstring();
+  child.Start(quillon_test::Quoted(dir.Path() / name) + L" sleep 30000");
   EXPECT_EQ(Utils::FindProcessByName(name), child.ProcessId());
   std::wstring upper = name;
-  upper[0] = L'P';
+  upper[0] = L'H';
   EXPECT_EQ(Utils::FindProcessByName(upper), 0u);
   EXPECT_EQ(Utils::FindProcessByName(L"no-such-program-" + Utils::MakeGuidString()), 0u);
   EXPECT_EQ(Utils::FindProcessByName(L""), 0u);
