@@ -18,6 +18,10 @@ namespace Utils {
 // literal, and other backslashes are literal. An empty line gives no tokens.
 std::vector<std::wstring> SplitCommandLine(const std::wstring& line);
 
+// Quotes one argument so that SplitCommandLine (and CommandLineToArgvW)
+// give it back unchanged: left as it is without blanks or quotes.
+std::wstring QuoteCommandLineArgument(const std::wstring& argument);
+
 // The system's own tokenising: CommandLineToArgvW on Windows (an empty line
 // gives the program's path there), SplitCommandLine on Linux.
 std::vector<std::wstring> SystemSplitCommandLine(const std::wstring& line);

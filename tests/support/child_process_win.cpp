@@ -1,37 +1,14 @@
 #include <windows.h>
 
 #include "child_process.h"
+#include "utils/cmdline.h"
 #include "utils/utf8.h"
 
 namespace quillon_test {
-namespace {
-
-// Quotes one argument so that the standard command-line splitting gives it
-// back unchanged.
-std::wstring Quote(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == L'"') out.append(backslashes * 2 + 1, L'\\');
-    else out.append(backslashes, L'\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
-}
-
-}  // namespace
-
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const std::string& stdoutPath, const std::string& stderrPath) {
-  std::wstring commandLine = Quote(Utils::Utf8ToWide(program));
-  for (const std::string& a : args) commandLine += L" " + Quote(Utils::Utf8ToWide(a));
+  std::wstring commandLine = Utils::QuoteCommandLineArgument(Utils::Utf8ToWide(program));
+  for (const std::string& a : args) commandLine += L" " + Utils::QuoteCommandLineArgument(Utils::Utf8ToWide(a));
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   auto openForChild = [&inherit](const std::string& path) {
     return CreateFileW(Utils::Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,

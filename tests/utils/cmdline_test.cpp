@@ -73,6 +73,15 @@ TEST(SplitCommandLine, HugeAndOddLinesEndWell) {
   EXPECT_EQ(Utils::SplitCommandLine(L"p " + std::wstring(100001, L'"')).size(), 2u);
 }
 
+TEST(SplitCommandLine, QuotedArgumentsComeBackUnchanged) {
+  const std::vector<std::wstring> args = {L"prog", L"plain", L"two words", L"", L"say \"hi\"",
+                                          L"C:\\Program Files\\", L"a\\\\\"b", L"tab\there"};
+  std::wstring line;
+  for (const auto& a : args) line += (line.empty() ? L"" : L" ") + Utils::QuoteCommandLineArgument(a);
+  EXPECT_EQ(Utils::SplitCommandLine(line), args) << line;
+  EXPECT_EQ(Utils::SystemSplitCommandLine(line), args) << line;
+}
+
 TEST(ProcessArguments, StartWithTheProgram) {
   const std::vector<std::wstring> args = Utils::ProcessArguments();
   ASSERT_FALSE(args.empty());

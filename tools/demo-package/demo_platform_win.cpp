@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "demo_platform.h"
+#include "utils/cmdline.h"
 
 namespace demo {
 
@@ -30,31 +31,10 @@ void Crash() {
   ExitProcess(0xC0000005);
 }
 
-namespace {
-
-std::wstring QuoteArgument(const std::wstring& a) {
-  if (!a.empty() && a.find_first_of(L" \t\"") == std::wstring::npos) return a;
-  std::wstring out = L"\"";
-  size_t slashes = 0;
-  for (wchar_t c : a) {
-    if (c == L'\\') {
-      ++slashes;
-      continue;
-    }
-    out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-    slashes = 0;
-    out += c;
-  }
-  out.append(slashes * 2, L'\\');
-  return out + L"\"";
-}
-
-}  // namespace
-
 bool StartInheritingChild(const std::vector<std::wstring>& arguments) {
   if (arguments.empty()) return false;
   std::wstring line;
-  for (const std::wstring& a : arguments) line += (line.empty() ? L"" : L" ") + QuoteArgument(a);
+  for (const std::wstring& a : arguments) line += (line.empty() ? L"" : L" ") + Utils::QuoteCommandLineArgument(a);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
