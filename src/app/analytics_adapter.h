@@ -2,6 +2,9 @@
 // these free functions; they never throw and never block the caller for
 // long.
 //
+// InitAnalytics and ShutdownAnalytics run on the main thread, before the
+// threads that report start and after they are joined.
+//
 // Observers see every report as it is made (tests and developer programs
 // use them); install one before the threads that report start and remove
 // it after they are joined.
@@ -12,8 +15,14 @@
 
 using AnalyticsProperties = std::map<std::wstring, std::wstring>;
 
+void InitAnalytics();
+void ShutdownAnalytics();
+
 void ReportStep(const std::wstring& step, float elapsedSeconds, const std::wstring& detail,
                 AnalyticsProperties extra);
+void ReportClick(const std::wstring& control, AnalyticsProperties extra);
+void ReportView(AnalyticsProperties extra);
+void ReportCrash();
 
 namespace analytics_adapter {
 
@@ -22,6 +31,9 @@ class Observer {
   virtual ~Observer() = default;
   virtual void OnStep(const std::wstring& step, float elapsedSeconds, const std::wstring& detail,
                       const AnalyticsProperties& extra) = 0;
+  virtual void OnClick(const std::wstring& /*control*/, const AnalyticsProperties& /*extra*/) {}
+  virtual void OnView(const AnalyticsProperties& /*extra*/) {}
+  virtual void OnCrash() {}
 };
 void SetObserver(Observer* observer);
 
