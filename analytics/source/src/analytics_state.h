@@ -3,6 +3,7 @@
 // system's file-name code page.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarvix {
@@ -41,6 +42,39 @@ void WriteUninstallInfo(const std::string& configFile, const std::string& appSto
 
 // A new anonymous id: an upper-case GUID without braces (36 characters).
 std::string GenerateDistinctId();
+
+// The id text of a GUID: "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X".
+std::string FormatDistinctId(uint32_t data1, uint16_t data2, uint16_t data3,
+                             const unsigned char data4[8]);
+// The id made of eight pseudo-random non-negative numbers when no GUID
+// can be had ("%x%x-%x-%x-%x-%x%x%x", the fourth and fifth shaped like a
+// version-4 GUID's).
+std::string FallbackDistinctId(const uint32_t numbers[8]);
+
+// The system side of the rules above, one file per platform. Narrow paths
+// and values; Windows uses the ANSI profile functions, Linux our ini rules.
+namespace state_platform {
+
+char Separator();         // "\" on Windows, "/" on Linux
+char ForeignSeparator();  // the other one, accepted and replaced
+// The running program's directory, with a trailing separator.
+std::string ExecutableDirectory();
+// The per-user (or, on old systems, shared) folder the analytics
+// directory goes under, without a trailing separator; empty on failure.
+std::string BaseFolder();
+bool PathExists(const std::string& path);
+bool MakeDirectory(const std::string& path);
+// At most 127 characters, as a 128-byte buffer holds.
+std::string ReadString(const std::string& section, const std::string& key,
+                       const std::string& defaultValue, const std::string& file);
+int ReadInt(const std::string& section, const std::string& key, int defaultValue,
+            const std::string& file);
+void WriteString(const std::string& section, const std::string& key, const std::string& value,
+                 const std::string& file);
+// False when the system gave no GUID.
+bool CreateGuid(uint32_t* data1, uint16_t* data2, uint16_t* data3, unsigned char data4[8]);
+
+}  // namespace state_platform
 
 }  // namespace analytics
 }  // namespace tarvix
