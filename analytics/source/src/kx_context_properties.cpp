@@ -55,11 +55,12 @@ bool isValidABValue(const std::string& value) {
   return true;
 }
 
-std::string ToUtf8(const std::string& text) {
+std::string ToUtf8(const std::string& text) { return ToUtf8(text, Utils::kCodePageAnsi); }
+
+std::string ToUtf8(const std::string& text, unsigned narrowCodePage) {
   if (text.empty() || analytics_sdk::IsValidUtf8(text)) return text;
   // Not UTF-8: a narrow text from the system, in its ANSI code page.
-  return Utils::WideToMultiByte(Utils::MultiByteToWide(text, Utils::kCodePageAnsi),
-                                Utils::kCodePageUtf8);
+  return Utils::WideToMultiByte(Utils::MultiByteToWide(text, narrowCodePage), Utils::kCodePageUtf8);
 }
 
 }  // namespace analytics

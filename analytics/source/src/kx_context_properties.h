@@ -62,6 +62,9 @@ bool isValidABValue(const std::string& value);
 // UTF-8 stays as it is; anything else is taken as the system's narrow code
 // page and converted.
 std::string ToUtf8(const std::string& text);
+// The same with the narrow code page named (Windows numbering; 0 is the
+// system's ANSI code page).
+std::string ToUtf8(const std::string& text, unsigned narrowCodePage);
 
 }  // namespace analytics
 }  // namespace tarvix
