@@ -2,8 +2,12 @@
 // these free functions; they never throw and never block the caller for
 // long.
 //
-// InitAnalytics and ShutdownAnalytics run on the main thread, before the
-// threads that report start and after they are joined.
+// InitAnalytics creates the process's tracker from g_InstallerConfig when
+// its IsEnableAppSensors is on; ShutdownAnalytics drops it (queued records
+// are flushed, or staged for the next run). Both run on the main thread,
+// before the threads that report start and after they are joined. Reports
+// reach the tracker only while the switch is on (read at each call) and a
+// tracker is held; every text is sent as UTF-8.
 //
 // Observers see every report as it is made (tests and developer programs
 // use them); install one before the threads that report start and remove

@@ -81,6 +81,7 @@ void LoadConfigFile(InstallerConfig& config, const std::wstring& executablePath)
     config.DlAppVersion = text(L"m_DlAppVersion", L"");
     config.DownloadScale = ConfigDouble(text(L"DownloadScale", L"0.7"), 0.0);
     config.InstCmd = text(L"InstCmd", L"");
+    config.AnalyticsUrl = text(L"AnalyticsUrl", L"");
   }
   config.AppName = L"velmotranslate";
   config.AppVersion = L"1.7.9";

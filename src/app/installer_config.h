@@ -30,6 +30,9 @@ struct InstallerConfig {
   bool CurlReady = true;
   int32_t LanguageIndex = 0;
   bool InsNew = false;
+  // The analytics collector (key "AnalyticsUrl" only); empty: the
+  // tracker's default collector.
+  std::wstring AnalyticsUrl;
 };
 
 // The package URL built into the installer.

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/analytics_adapter.h"
 #include "download/downloader_factory.h"
 #include "utils/text.h"
 
@@ -48,6 +49,9 @@ int main(int argc, char** argv) {
   if (url.empty()) Usage("--url is required");
 
   curl_global_init(CURL_GLOBAL_ALL);
+  // As the installer does: the settings beside this program (read when it
+  // started) decide whether and where the download reports go.
+  InitAnalytics();
   Run run;
   auto notify = [&run](int code, double value, const wchar_t* text) {
     const std::string utf8 = Utils::WideToMultiByte(text ? text : L"", Utils::kCodePageUtf8);
@@ -75,6 +79,7 @@ int main(int argc, char** argv) {
     final = run.final;
   }
   run.downloader.reset();
+  ShutdownAnalytics();
   curl_global_cleanup();
   if (final == kDownloadComplete) return 0;
   if (final == kDownloadFailed) return 1;

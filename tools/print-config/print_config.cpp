@@ -45,6 +45,7 @@ int main() {
   Print("CurlReady", c.CurlReady);
   Print("LanguageIndex", c.LanguageIndex);
   Print("InsNew", c.InsNew);
+  Print("AnalyticsUrl", c.AnalyticsUrl);
   fflush(stdout);
   return 0;
 }
