@@ -55,7 +55,7 @@ class PrintConfig : public ::testing::Test {
     EXPECT_EQ(order, (std::vector<std::string>{"AppName", "AppVersion", "ExeName", "DlAppNameSuffix",
                                                "DlAppVersion", "InstCmd", "DownloadUrl", "DownloadType",
                                                "IsCheckNet", "IsEnableAppSensors", "DownloadScale",
-                                               "CurlReady", "LanguageIndex", "InsNew"}));
+                                               "CurlReady", "LanguageIndex", "InsNew", "AnalyticsUrl"}));
     exeName_ = Utils::WideToUtf8(copy.filename().wstring());
     return fields;
   }
@@ -85,6 +85,7 @@ TEST_F(PrintConfig, NoFileNoSwitchesGivesTheDefaults) {
   EXPECT_EQ(c["CurlReady"], "true");
   EXPECT_EQ(c["LanguageIndex"], "0");
   EXPECT_EQ(c["InsNew"], "false");
+  EXPECT_EQ(c["AnalyticsUrl"], "");
 }
 
 TEST_F(PrintConfig, EmptySectionTurnsTheNetworkCheckOn) {
@@ -105,7 +106,9 @@ TEST_F(PrintConfig, FileValuesFollowTheirRules) {
                                 "DlAppNameSuffix=.dl\r\n"
                                 "m_DlAppVersion=2.0.1\r\n"
                                 "InstCmd=\"/S /D=x\"\r\n"
-                                "DownloadUrl=http://h/${ROUTE}/p?r=${ROUTE}\r\n"));
+                                "DownloadUrl=http://h/${ROUTE}/p?r=${ROUTE}\r\n"
+                                "AnalyticsUrl=http://127.0.0.1:9/sa?project=pc\r\n"));
+  EXPECT_EQ(c["AnalyticsUrl"], "http://127.0.0.1:9/sa?project=pc");
   EXPECT_EQ(c["IsCheckNet"], "false");
   EXPECT_EQ(c["IsEnableAppSensors"], "false");
   EXPECT_EQ(c["DownloadType"], "3");
