@@ -80,6 +80,9 @@ void InitAnalytics() {
   try {
     const InstallerConfig& c = g_InstallerConfig;
     if (!c.IsEnableAppSensors) return;
+    // A second call replaces the tracker: the old one must be gone before
+    // the new one starts, as both share the process's one SDK.
+    ShutdownAnalytics();
     ta::KxTrackerParams params;
     params.appName = Utils::WideToUtf8(c.AppName + c.DlAppNameSuffix);
     params.appVersion = Utils::WideToUtf8(c.AppVersion);

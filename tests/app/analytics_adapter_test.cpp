@@ -188,6 +188,14 @@ TEST_F(AdapterRun, ARunThatCouldNotSendIsDeliveredOnceAheadOfTheNext) {
   EXPECT_EQ(collector.WaitForRecords(expected.size() + 1, std::chrono::milliseconds(300)).size(), expected.size());
 }
 
+TEST_F(AdapterRun, ASecondInitReplacesTheTrackerAndStillSends) {
+  CollectorProcess collector(kCollector);
+  ASSERT_TRUE(collector.started());
+  Configure(collector.url());
+  ASSERT_EQ(Run(L"twice"), 0u);
+  EXPECT_EQ(Events(collector.WaitForRecords(5)), kInstallEvents) << collector.Errors();
+}
+
 TEST_F(AdapterRun, WithTheSwitchOffNothingIsMadeOrSent) {
   CollectorProcess collector(kCollector);
   ASSERT_TRUE(collector.started());

@@ -5,6 +5,7 @@
 //
 //   analytics_run install    the reports of one installation, then a crash
 //   analytics_run odd-ab     reports with a malformed, an empty and no A/B value
+//   analytics_run twice      InitAnalytics once more, then as "install"
 #include <cstdio>
 #include <string>
 
@@ -18,7 +19,8 @@ int main() {
   const AnalyticsProperties ab{{L"AB", L"IN"}};
   InitAnalytics();
   ApplyCommandLine();
-  if (mode == L"install") {
+  if (mode == L"twice") InitAnalytics();
+  if (mode == L"install" || mode == L"twice") {
     ReportStep(L"\u5f00\u59cb\u4e0b\u8f7d\u5927\u5305", 0, L"", ab);  // 开始下载大包
     ReportClick(L"\u7acb\u5373\u5b89\u88c5", ab);                      // 立即安装
     ReportView(ab);
