@@ -76,6 +76,9 @@ class AdapterRun : public ::testing::Test {
       child.Terminate();
       ADD_FAILURE() << "analytics_run did not end";
     }
+    if (code != 0) {
+      ADD_FAILURE() << "analytics_run's errors:\n" << quillon_test::ReadBytes(program_.string() + ".stderr.txt");
+    }
     return code;
   }
   fs::path ConfigFile() const { return dir_ / "state" / "ids" / "KXSConfigure.ini"; }

@@ -12,8 +12,13 @@
 #include "app/analytics_adapter.h"
 #include "app/installer_config.h"
 #include "utils/cmdline.h"
+#include "utils/files.h"
+#include "utils/utf8.h"
 
 int main() {
+  // The test reads what went wrong from the folder this copy runs in.
+  const std::string self = Utils::WideToUtf8(Utils::ExecutablePath());
+  std::freopen((self + ".stderr.txt").c_str(), "w", stderr);
   const std::vector<std::wstring> args = Utils::ProcessArguments();
   const std::wstring mode = args.size() > 1 ? args[1] : L"";
   const AnalyticsProperties ab{{L"AB", L"IN"}};
