@@ -59,19 +59,13 @@ long TruncatedCode(double value) {
 
 std::wstring DownloadFailureText(double value, const std::wstring& text, double freeGigabytes,
                                  const std::wstring& permission, int32_t networkState) {
-  wchar_t buffer[1024];
-  const int n = swprintf(buffer, sizeof buffer / sizeof buffer[0],
-                         L"1.code=%ld；2.msg=%ls；3.缓存磁盘容量=%.2fG；4.缓存读写权限=%ls；5.服务器连接状态code=%d",
-                         TruncatedCode(value), text.c_str(), freeGigabytes, permission.c_str(),
-                         static_cast<int>(networkState));
-  if (n < 0) {
-    // Only a message longer than the buffer gets here: build the head by
-    // hand, the cut keeps no more anyway.
-    wchar_t head[64];
-    swprintf(head, 64, L"1.code=%ld；2.msg=", TruncatedCode(value));
-    return CutReportText(head + text);
-  }
-  return CutReportText(buffer);
+  // Built piece by piece: the message may be longer than any buffer, and
+  // only the cut decides how much of it stays.
+  wchar_t head[64], space[64];
+  swprintf(head, 64, L"1.code=%ld；2.msg=", TruncatedCode(value));
+  swprintf(space, 64, L"%.2f", freeGigabytes);
+  return CutReportText(head + text + L"；3.缓存磁盘容量=" + space + L"G；4.缓存读写权限=" + permission +
+                       L"；5.服务器连接状态code=" + std::to_wstring(networkState));
 }
 
 std::wstring FailureText(double value, const std::wstring& text) {

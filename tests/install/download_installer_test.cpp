@@ -82,8 +82,9 @@ class PipelineRun : public ::testing::Test {
   void TearDown() override {
     KillLeftovers();
     g_InstallerConfig = saved_;
-    for (auto& s : savedEnvironment_) {
-      install_test::SetEnvironment(s.first.c_str(), s.second.empty() ? nullptr : s.second.c_str());
+    // Latest first: a variable steered twice gets its first value back.
+    for (auto s = savedEnvironment_.rbegin(); s != savedEnvironment_.rend(); ++s) {
+      install_test::SetEnvironment(s->first.c_str(), s->second.empty() ? nullptr : s->second.c_str());
     }
   }
   void Steer(const char* name, const fs::path& value) {
@@ -362,8 +363,14 @@ TEST_F(PipelineRun, TheStalePackageGoesAtTheNextTerminalEvent) {
   pipeline->Start();
   ASSERT_TRUE(WaitForMessage(log, L"DL_CODE_FAIL\r\n", 2));
   EXPECT_FALSE(fs::exists(first));
-  EXPECT_EQ(CDownloadInstaller::StalePackagePath(), (otherFolder / "__Package_velmotranslate.exe").wstring());
+  const fs::path second = otherFolder / "__Package_velmotranslate.exe";
+  EXPECT_EQ(CDownloadInstaller::StalePackagePath(), second.wstring());
+
+  // Once the pipeline and its package have ended, the last one goes too.
+  fs::create_directories(otherFolder);
+  quillon_test::WriteBytes(second, "still in use at its terminal event");
   ASSERT_TRUE(EndsInTime(std::move(pipeline)));
+  EXPECT_FALSE(fs::exists(second));
 }
 
 // With InsNew, Start holds the window's thread until the product has gone.
