@@ -291,6 +291,26 @@ TEST_F(PipelineRun, AnUninstallFailureStopsThePipeline) {
   EXPECT_EQ(server.Requests("GET").size(), downloadsBefore);
 }
 
+// A Start while the previous uninstaller still runs lets that run finish
+// (its copy is in use) before the next copy is made and run.
+TEST_F(PipelineRun, ASecondUninstallWaitsForTheFirst) {
+  quillon_test::PackageServer server("velmotranslate.exe", DemoPackageBytes());
+  ASSERT_TRUE(server.ready());
+  const fs::path old = scratch_.Path() / "Old Version" / "velmotranslate";
+  InstallOldVersion(server, old, L"-demo-fail -demo-uninstall=-demo-slow=500");
+  auto pipeline = Make(server.ShortUrl(), folder_, old / "uninst.ep");
+  pipeline->Start();
+  ASSERT_TRUE(recorder_.WaitFor({5002}, 1, kLimit));
+  pipeline->Start();
+  ASSERT_TRUE(recorder_.WaitFor({5003, 5004, 5005}, 2, kLimit));
+  ASSERT_TRUE(EndsInTime(std::move(pipeline)));
+  std::vector<std::pair<int, double>> runs;
+  for (const auto& n : recorder_.All()) {
+    if ((n.code == 5002 && n.value == 0.0) || n.code >= 5003) runs.emplace_back(n.code, n.value);
+  }
+  EXPECT_EQ(runs, (std::vector<std::pair<int, double>>{{5002, 0.0}, {5005, 0.0}, {5002, 0.0}, {5005, 0.0}}));
+}
+
 // A package whose digest never matches: 1006 and the restart, 1006 and the
 // final 1004, which deletes the wrong file; the window's reports follow.
 TEST_F(PipelineRun, AFailedDownloadDeletesThePackageAndIsReported) {
