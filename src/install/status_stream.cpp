@@ -6,6 +6,7 @@
 namespace Install {
 
 const wchar_t kPackageFailText[] = L"\u5b89\u88c5\u5305\u5b89\u88c5\u5931\u8d25";  // 安装包安装失败
+const wchar_t kUninstallFailText[] = L"\u5b89\u88c5\u5305\u5378\u8f7d\u5931\u8d25";  // 安装包卸载失败
 
 namespace {
 
@@ -205,6 +206,45 @@ int ParsePackageChunk(const std::wstring& chunk, PackageStreamState* state, std:
         case Key::kMessage: send(3009, 0.0, value); break;
       }
       break;
+    }
+  }
+  return result;
+}
+
+int ParseUninstallChunk(const std::wstring& chunk, int32_t* codePage, std::vector<StatusEvent>* events) {
+  int result = kStreamNoState;
+  for (const std::wstring& line : SplitStatusLines(chunk)) {
+    size_t length = 0;
+    const wchar_t* key = nullptr;
+    for (const wchar_t* k : {L"Progress=", L"Error=", L"State=", L"Encode="}) {
+      if (StartsWith(line, k, &length)) {
+        key = k;
+        break;
+      }
+    }
+    if (!key) continue;
+    const std::wstring value = line.substr(length);
+    auto send = [&](int code, double number, const std::wstring& text) {
+      events->push_back(StatusEvent{code, number, StatusText(text), key});
+    };
+    const std::wstring name(key);
+    if (name == L"Progress=") {
+      send(5002, LeadingDouble(value), L"");
+    } else if (name == L"Error=") {
+      send(5005, 0.0, value);
+      result = kStreamFailure;
+    } else if (name == L"State=") {
+      const std::wstring verdict = TrimStatusValue(value);
+      if (verdict == L"Success") {
+        send(5003, 0.0, L"");
+        result = kStreamSuccess;
+      } else if (verdict == L"Fail") {
+        send(5005, 0.0, kUninstallFailText);
+        result = kStreamFailure;
+      }
+    } else {
+      // Only UTF-8 is told apart; any other name means the ANSI code page.
+      *codePage = TrimStatusValue(value) == L"UTF8" ? 65001 : 0;
     }
   }
   return result;

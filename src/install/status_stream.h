@@ -25,8 +25,10 @@ constexpr int kStreamNoState = 0;
 constexpr int kStreamSuccess = 1;
 constexpr int kStreamFailure = 1000;
 
-// The failure text sent for "State=Fail".
+// The failure texts sent for "State=Fail" by the package and by an old
+// version's uninstaller.
 extern const wchar_t kPackageFailText[];
+extern const wchar_t kUninstallFailText[];
 
 struct PackageStreamState {
   int32_t codePage = 0;  // 0: the system ANSI code page
@@ -46,7 +48,13 @@ struct StatusEvent {
 // which the caller applies to the next chunk.
 int ParsePackageChunk(const std::wstring& chunk, PackageStreamState* state, std::vector<StatusEvent>* events);
 
-// The rules the lines use, shared with the uninstaller's reading.
+// One chunk of an old version's uninstaller, which knows four keys:
+// "Progress=" (5002), "Error=" (5005 with the text), "State=" (5003 for
+// Success, 5005 for Fail) and "Encode=" (65001 for "UTF8", else 0, into
+// *codePage). Returns as ParsePackageChunk does.
+int ParseUninstallChunk(const std::wstring& chunk, int32_t* codePage, std::vector<StatusEvent>* events);
+
+// The rules the lines use.
 std::vector<std::wstring> SplitStatusLines(const std::wstring& chunk);
 // White space (space, tab, CR, LF, VT, FF) off both ends.
 std::wstring TrimStatusValue(const std::wstring& value);

@@ -1,10 +1,10 @@
 #include "uninstaller.h"
 
-#include <cwchar>
-#include <cwctype>
 #include <exception>
 #include <utility>
+#include <vector>
 
+#include "install/status_stream.h"
 #include "utils/file_io.h"
 #include "utils/files.h"
 #include "utils/log.h"
@@ -16,7 +16,6 @@ const wchar_t kUninstallerCopyName[] = L"velmotranslate_un_asa.exe";
 namespace {
 
 constexpr size_t kReadSize = 1024;
-constexpr size_t kValueLimit = 771;
 // How long one wait for output lasts before the exit code is asked again.
 constexpr uint32_t kReadSliceMs = 50;
 // Reads after the exit, for what the uninstaller wrote just before it: at
@@ -25,84 +24,15 @@ constexpr uint32_t kReadSliceMs = 50;
 constexpr int kReadsAfterExit = 64;
 
 const wchar_t kMissingCopyText[] = L"可执行卸载文件不存在";
-const wchar_t kUninstallFailedText[] = L"安装包卸载失败";
-
-std::wstring Trimmed(const std::wstring& text) {
-  std::wstring::size_type begin = 0, end = text.size();
-  while (begin < end && std::iswspace(text[begin])) ++begin;
-  while (end > begin && std::iswspace(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
-bool StartsWith(const std::wstring& line, const wchar_t* key, std::wstring* rest) {
-  const size_t n = std::wcslen(key);
-  if (line.compare(0, n, key) != 0) return false;
-  *rest = line.substr(n, kValueLimit);
-  return true;
-}
-
-// A leading decimal number in the C rules; 0.0 when there is none. Not
-// wcstod: the process's locale may use another decimal mark.
-double LeadingNumber(const std::wstring& text) {
-  std::string ascii;
-  for (wchar_t c : text) {
-    if (c > 0x7F) break;
-    ascii += static_cast<char>(c);
-  }
-  size_t i = 0;
-  while (i < ascii.size() && (ascii[i] == ' ' || ascii[i] == '\t')) ++i;
-  double sign = 1.0;
-  if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) sign = ascii[i++] == '-' ? -1.0 : 1.0;
-  double value = 0.0, scale = 1.0;
-  bool fraction = false;
-  for (; i < ascii.size(); ++i) {
-    const char c = ascii[i];
-    if (c == '.' && !fraction) {
-      fraction = true;
-    } else if (c >= '0' && c <= '9') {
-      if (fraction) {
-        scale /= 10.0;
-        value += (c - '0') * scale;
-      } else {
-        value = value * 10.0 + (c - '0');
-      }
-    } else {
-      break;
-    }
-  }
-  return sign * value;
-}
 
 }  // namespace
 
 int ParseUninstallStatus(const std::wstring& chunk, int* codePage, const UninstallNotify& notify) {
-  int result = 0;
-  std::wstring::size_type start = 0;
-  while (start <= chunk.size()) {
-    std::wstring::size_type end = chunk.find(L'\n', start);
-    if (end == std::wstring::npos) end = chunk.size();
-    const std::wstring line = chunk.substr(start, end - start);
-    start = end + 1;
-
-    std::wstring value;
-    if (StartsWith(line, L"Progress=", &value)) {
-      notify(5002, LeadingNumber(value), L"");
-    } else if (StartsWith(line, L"Error=", &value)) {
-      notify(5005, 0.0, value.c_str());
-      result = 1000;
-    } else if (StartsWith(line, L"State=", &value)) {
-      const std::wstring state = Trimmed(value);
-      if (state == L"Success") {
-        notify(5003, 0.0, L"");
-        result = 1;
-      } else if (state == L"Fail") {
-        notify(5005, 0.0, kUninstallFailedText);
-        result = 1000;
-      }
-    } else if (StartsWith(line, L"Encode=", &value)) {
-      *codePage = Trimmed(value) == L"UTF8" ? static_cast<int>(Utils::kCodePageUtf8) : 0;
-    }
-  }
+  std::vector<Install::StatusEvent> events;
+  int32_t page = *codePage;
+  const int result = Install::ParseUninstallChunk(chunk, &page, &events);
+  *codePage = page;
+  for (const Install::StatusEvent& e : events) notify(e.code, e.value, e.text.c_str());
   return result;
 }
 

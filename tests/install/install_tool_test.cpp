@@ -1,0 +1,266 @@
+// tools/install as a child process, as the installer's window would run the
+// pipeline: a copy with its own config file (the demo package's switches
+// go in through InstCmd), served by the package server on loopback, the
+// records written into folders steered into the scratch folder (the real
+// registry under Wine, cleared before and after).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cwctype>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "install/records.h"
+#include "install_test_platform.h"
+#include "support/child_process.h"
+#include "support/package_server.h"
+#include "support/scratch_dir.h"
+#include "utils/files.h"
+#include "utils/process.h"
+#include "utils/profile.h"
+#include "utils/utf8.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  uint32_t exitCode = 0;
+  bool ended = false;
+  std::vector<std::vector<std::string>> lines;  // code, value, text
+
+  const std::vector<std::string>* Find(const std::string& code) const {
+    for (const auto& l : lines) {
+      if (!l.empty() && l[0] == code) return &l;
+    }
+    return nullptr;
+  }
+};
+
+std::vector<std::vector<std::string>> SplitLines(const std::string& output) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    size_t at = 0;
+    for (size_t tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1) fields.push_back(line.substr(at, tab - at));
+    fields.push_back(line.substr(at));
+    lines.push_back(fields);
+  }
+  return lines;
+}
+
+bool IsGuid(const std::wstring& text) {
+  if (text.size() != 32) return false;
+  for (wchar_t c : text) {
+    if (!std::iswxdigit(c)) return false;
+  }
+  return true;
+}
+
+class InstallTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "APPDATA", "TMPDIR", "TMP"}) {
+      const char* old = getenv(name);
+      saved_.emplace_back(name, old ? old : "");
+      const fs::path folder = scratch_.Path() / "env" / name;
+      fs::create_directories(folder);
+      install_test::SetEnvironment(name, folder.string().c_str());
+    }
+    install_test::ClearRegistryRecord();
+    const fs::path tool = quillon_test::BuiltProgram(L"tools", L"install");
+    tool_ = scratch_.Path() / "bin" / tool.filename();
+    fs::create_directories(tool_.parent_path());
+    fs::copy_file(tool, tool_);
+  }
+  void TearDown() override {
+    KillLeftovers();
+    install_test::ClearRegistryRecord();
+    for (auto& s : saved_) install_test::SetEnvironment(s.first.c_str(), s.second.empty() ? nullptr : s.second.c_str());
+  }
+  void KillLeftovers() {
+    const fs::path pid = scratch_.Path() / "package.pid";
+    std::error_code ec;
+    if (fs::exists(pid, ec)) quillon_test::KillProcessById(std::stoul("0" + quillon_test::ReadBytes(pid)));
+  }
+
+  // The config file beside the copy: the demo package's switches.
+  void Config(const std::wstring& demoSwitches) {
+    std::wstring instCmd = L"-demo-pidfile=" + (scratch_.Path() / "package.pid").wstring();
+    if (!demoSwitches.empty()) instCmd += L" " + demoSwitches;
+    const std::wstring ini = (tool_.parent_path() / "TarvixInstallerConfig.ini").wstring();
+    Utils::StoreProfileString(L"Install", L"InstCmd", instCmd, ini);
+  }
+
+  ToolRun Install(const std::wstring& arguments) {
+    ToolRun run;
+    Utils::PipedProcess child;
+    child.Start(quillon_test::Quoted(tool_) + L" " + arguments + L" --time-limit 200");
+    std::string output;
+    std::vector<char> buffer(4096);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(240);
+    while (std::chrono::steady_clock::now() < deadline) {
+      size_t got = 0;
+      const auto status = child.ReadOutputFor(buffer.data(), buffer.size(), &got, 100);
+      if (status == Utils::PipedProcess::ReadStatus::kData) output.append(buffer.data(), got);
+      if (status == Utils::PipedProcess::ReadStatus::kEnded) break;
+      uint32_t code = 0;
+      if (status == Utils::PipedProcess::ReadStatus::kNothing && child.WaitFor(0, &code)) {
+        // Ended; take what is left without waiting for descendants.
+        while (child.ReadOutputFor(buffer.data(), buffer.size(), &got, 0) == Utils::PipedProcess::ReadStatus::kData) {
+          output.append(buffer.data(), got);
+        }
+        break;
+      }
+    }
+    run.ended = child.WaitFor(30000, &run.exitCode);
+    if (!run.ended) {
+      child.Terminate();
+      KillLeftovers();
+    }
+    run.lines = SplitLines(output);
+    return run;
+  }
+
+  std::wstring Args(const std::string& url, const fs::path& folder, const std::wstring& more = L"") {
+    return L"--url " + Utils::Utf8ToWide(url) + L" --folder " + quillon_test::Quoted(folder) +
+           (more.empty() ? L"" : L" " + more);
+  }
+
+  static std::string DemoPackage() {
+    return quillon_test::ReadBytes(quillon_test::BuiltProgram(L"tools", L"demo-package"));
+  }
+
+  quillon_test::ScratchDir scratch_;
+  fs::path tool_;
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+std::wstring Read(const std::wstring& section, const std::wstring& key, const fs::path& file) {
+  return Utils::ReadProfileString(section, key, L"<none>", file.wstring());
+}
+
+}  // namespace
+
+// A clean machine, each downloader: the package installs, 2003 ends the run,
+// the records are in place and the package file is gone.
+TEST_F(InstallTool, EachDownloadTypeInstallsOnACleanMachine) {
+  Config(L"");
+  quillon_test::PackageServer server("velmotranslate.exe", DemoPackage());
+  ASSERT_TRUE(server.ready());
+  for (int type : {1, 2, 3}) {
+    SCOPED_TRACE("DownloadType " + std::to_string(type));
+    install_test::ClearRegistryRecord();
+    const fs::path folder = scratch_.Path() / ("apps " + std::to_string(type)) / "velmotranslate";
+    const std::wstring language = type == 3 ? L"zh-TW" : L"zh-CN";
+    const ToolRun run = Install(Args(server.ShortUrl(), folder,
+                                 L"--download-type " + std::to_wstring(type) + L" --language " + language));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.front().at(0), "1001");
+    EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"2003", "0", ""}));
+    EXPECT_NE(run.Find("1003"), nullptr);
+    EXPECT_FALSE(fs::exists(folder / "__Package_velmotranslate.exe"));
+    EXPECT_TRUE(fs::exists(folder / "velmotranslate.exe"));
+
+    const Install::RegistryRecords records = Install::ReadRegistryRecords();
+    EXPECT_EQ(records.previousInstallPath, folder.wstring());
+    EXPECT_EQ(records.oldUninstallerPath, (folder / "uninst.ep").wstring());
+    const fs::path setIni = folder / "set.ini";
+    EXPECT_EQ(Read(L"Install", L"APPStore", setIni), tool_.filename().wstring());
+    EXPECT_EQ(Read(L"Install", L"AppName", setIni), L"velmotranslate");
+    EXPECT_TRUE(IsGuid(Read(L"Install", L"DeviceID", setIni)));
+    const std::wstring analyticsIni = Install::JoinPath(Install::AnalyticsDataFolder(), L"KXAnalytics.ini");
+    EXPECT_EQ(Read(L"Install", L"KXAnalyticsIni", setIni), analyticsIni);
+    EXPECT_NE(Read(L"Init", L"UpdateTime", analyticsIni), L"<none>");
+    EXPECT_EQ(Read(L"Install", L"Language", folder / "config.ini"), type == 3 ? L"zh-TW" : L"en-US");
+  }
+}
+
+// An older version whose uninstaller refuses stops the run before the
+// download (the order of a successful uninstall is shown in process).
+TEST_F(InstallTool, AFailedUninstallStopsTheRunBeforeTheDownload) {
+  quillon_test::PackageServer server("velmotranslate.exe", DemoPackage());
+  ASSERT_TRUE(server.ready());
+  const fs::path old = scratch_.Path() / "Old Version" / "velmotranslate";
+  const fs::path folder = scratch_.Path() / "apps" / "velmotranslate";
+  {
+    Config(L"-demo-uninstall=-demo-fail");
+    ASSERT_EQ(Install(Args(server.ShortUrl(), old)).exitCode, 0u);
+    Config(L"");
+    const size_t downloads = server.Requests("GET").size();
+    const ToolRun run = Install(Args(server.ShortUrl(), folder, L"--old-uninstaller " + quillon_test::Quoted(old / "uninst.ep")));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 3u);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.front(), (std::vector<std::string>{"5002", "0", ""}));
+    EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"5005", "0", "\xe5\xae\x89\xe8\xa3\x85\xe5\x8c\x85\xe5\x8d\xb8\xe8\xbd\xbd\xe5\xa4\xb1\xe8\xb4\xa5"}));
+    EXPECT_EQ(run.Find("1001"), nullptr);
+    EXPECT_EQ(server.Requests("GET").size(), downloads);
+    EXPECT_TRUE(fs::exists(old / "velmotranslate.exe"));
+  }
+}
+
+// How a run ends, told by the exit code and the last line.
+TEST_F(InstallTool, FailuresEndTheRunWithTheirCodes) {
+  const fs::path folder = scratch_.Path() / "apps" / "velmotranslate";
+  const fs::path package = folder / "__Package_velmotranslate.exe";
+  {
+    SCOPED_TRACE("the server refuses: 1004");
+    Config(L"");
+    quillon_test::PackageServer server("velmotranslate.exe", DemoPackage(), {"--status", "404"});
+    ASSERT_TRUE(server.ready());
+    const ToolRun run = Install(Args(server.ShortUrl(), folder));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 1u);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.back().at(0), "1004");
+    EXPECT_FALSE(fs::exists(package));
+  }
+  quillon_test::PackageServer server("velmotranslate.exe", DemoPackage());
+  ASSERT_TRUE(server.ready());
+  {
+    SCOPED_TRACE("the package sends an error text: 2004 with 1000");
+    Config(L"-demo-error");
+    const ToolRun run = Install(Args(server.ShortUrl(), folder));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 2u);
+    // 安装目录无法写入, with the CR the line ended in.
+    EXPECT_EQ(run.lines.back(),
+              (std::vector<std::string>{"2004", "1000", "\xe5\xae\x89\xe8\xa3\x85\xe7\x9b\xae\xe5\xbd\x95\xe6\x97\xa0\xe6\xb3\x95\xe5\x86\x99\xe5\x85\xa5\\r"}));
+    EXPECT_FALSE(fs::exists(package));
+  }
+  {
+    SCOPED_TRACE("the package crashes without a state: 2003 with 1");
+    Config(L"-demo-crash");
+    const ToolRun run = Install(Args(server.ShortUrl(), folder));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"2003", "1", ""}));
+    EXPECT_FALSE(fs::exists(package));
+  }
+  {
+    SCOPED_TRACE("a package that cannot start: 2004 with 2");
+    Config(L"");
+    quillon_test::PackageServer garbage("velmotranslate.exe", quillon_test::PatternBytes(2 << 20));
+    ASSERT_TRUE(garbage.ready());
+    const ToolRun run = Install(Args(garbage.ShortUrl(), folder));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"2004", "2", ""}));
+    EXPECT_FALSE(fs::exists(package));
+  }
+  {
+    SCOPED_TRACE("usage");
+    const ToolRun run = Install(L"--folder " + quillon_test::Quoted(folder));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 4u);
+    EXPECT_TRUE(run.lines.empty() || run.lines == std::vector<std::vector<std::string>>{{""}});
+  }
+}
