@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "install/records.h"
 #include "install_test_platform.h"
 #include "support/child_process.h"
+#include "support/collector_process.h"
 #include "support/package_server.h"
 #include "support/scratch_dir.h"
 #include "utils/files.h"
@@ -95,6 +97,9 @@ class InstallTool : public ::testing::Test {
     if (!demoSwitches.empty()) instCmd += L" " + demoSwitches;
     const std::wstring ini = (tool_.parent_path() / "TarvixInstallerConfig.ini").wstring();
     Utils::StoreProfileString(L"Install", L"InstCmd", instCmd, ini);
+    // The run's reports go to a collector of the test's own, never to the
+    // built-in one.
+    Utils::StoreProfileString(L"Install", L"AnalyticsUrl", Utils::Utf8ToWide(collector_.url()), ini);
   }
 
   ToolRun Install(const std::wstring& arguments) {
@@ -137,6 +142,7 @@ class InstallTool : public ::testing::Test {
   }
 
   quillon_test::ScratchDir scratch_;
+  quillon_test::CollectorProcess collector_{quillon_test::BuiltProgram(L"tools", L"collector").u8string()};
   fs::path tool_;
   std::vector<std::pair<std::string, std::string>> saved_;
 };
@@ -235,6 +241,19 @@ TEST_F(InstallTool, FailuresEndTheRunWithTheirCodes) {
     EXPECT_EQ(run.lines.back(),
               (std::vector<std::string>{"2004", "1000", "\xe5\xae\x89\xe8\xa3\x85\xe7\x9b\xae\xe5\xbd\x95\xe6\x97\xa0\xe6\xb3\x95\xe5\x86\x99\xe5\x85\xa5\\r"}));
     EXPECT_FALSE(fs::exists(package));
+    // The failure report reached the collector when the run shut down:
+    // 安装失败原因 with the code and the package's text.
+    bool reported = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!reported && std::chrono::steady_clock::now() < deadline) {
+      for (const std::string& record : collector_.WaitForRecords(1, std::chrono::milliseconds(200))) {
+        reported = reported ||
+                   (record.find("\"kx_task_name\":\"\xe5\xae\x89\xe8\xa3\x85\xe5\xa4\xb1\xe8\xb4\xa5\xe5\x8e\x9f\xe5\x9b\xa0\"") != std::string::npos &&
+                    record.find(":1.code=1000\xef\xbc\x9b" "2.msg=\xe5\xae\x89\xe8\xa3\x85") != std::string::npos);
+      }
+      if (!reported) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(reported) << collector_.Errors();
   }
   {
     SCOPED_TRACE("the package crashes without a state: 2003 with 1");
