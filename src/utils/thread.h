@@ -73,4 +73,11 @@ class Thread {
 void RestartThread(std::unique_ptr<Thread>* slot, void* parameter, const std::wstring& name,
                    Thread::Procedure procedure);
 
+// Runs `work` on a new thread that nobody joins; false (and `work` not run)
+// when no thread could be had. The thread owns `work`; whatever else it
+// touches must outlive it. Native threads rather than std::thread::detach:
+// MinGW's winpthreads can free a thread detached right after its creation
+// before the thread has read its start routine.
+bool RunDetached(std::function<void()> work);
+
 }  // namespace Utils

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 #include "thread.h"
@@ -93,6 +94,32 @@ void Thread::DetachNative() {
   PosixThread* state = State(handle_);
   pthread_detach(state->thread);
   delete state;
+}
+
+namespace {
+void* DetachedEntry(void* argument) {
+  std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(argument));
+  (*work)();
+  return nullptr;
+}
+}  // namespace
+
+bool RunDetached(std::function<void()> work) {
+  auto* owned = new std::function<void()>(std::move(work));
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) {
+    delete owned;
+    return false;
+  }
+  pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+  pthread_t thread;
+  const int error = pthread_create(&thread, &attributes, DetachedEntry, owned);
+  pthread_attr_destroy(&attributes);
+  if (error != 0) {
+    delete owned;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace Utils

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <process.h>
 
+#include <memory>
 #include <mutex>
 
 #include "thread.h"
@@ -42,6 +43,14 @@ std::string AnsiName(const std::wstring& name) {
   WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, &out[0], n, nullptr, nullptr);
   out.resize(static_cast<size_t>(n) - 1);
   return out;
+}
+
+unsigned __stdcall DetachedEntry(void* argument) {
+  std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(argument));
+  (*work)();
+  work.reset();
+  _endthreadex(0);
+  return 0;
 }
 
 unsigned __stdcall Entry(void* object) {
@@ -87,5 +96,16 @@ void Thread::WaitAndRelease() {
 }
 
 void Thread::DetachNative() { CloseHandle(static_cast<HANDLE>(handle_)); }
+
+bool RunDetached(std::function<void()> work) {
+  auto* owned = new std::function<void()>(std::move(work));
+  const uintptr_t h = _beginthreadex(nullptr, 0, DetachedEntry, owned, 0, nullptr);
+  if (h == 0) {
+    delete owned;
+    return false;
+  }
+  CloseHandle(reinterpret_cast<HANDLE>(h));
+  return true;
+}
 
 }  // namespace Utils

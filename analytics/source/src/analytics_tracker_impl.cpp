@@ -12,6 +12,7 @@
 #include "sdk/http_sender.h"
 #include "sdk/sdk.h"
 #include "utils/log.h"
+#include "utils/thread.h"
 
 namespace tarvix {
 namespace analytics {
@@ -186,12 +187,11 @@ void AnalyticsTrackerImpl::Submit(Mode mode) {
   UTILS_LOG(L"[Analytics] Sending messages asynchronously");
   std::shared_ptr<SubmissionState> state = submission_;
   state->Begin();
-  try {
-    std::thread([state, mode] {
-      state->Step(mode);
-      state->End();
-    }).detach();
-  } catch (...) {
+  const bool started = Utils::RunDetached([state, mode] {
+    state->Step(mode);
+    state->End();
+  });
+  if (!started) {
     // No thread to be had: the caller waits instead.
     state->Step(mode);
     state->End();

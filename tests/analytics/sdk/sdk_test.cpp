@@ -11,6 +11,7 @@
 #include "sdk/record_consumer.h"
 #include "sdk/sdk.h"
 #include "sdk_test_support.h"
+#include "utils/thread.h"
 
 using analytics_sdk::Sdk;
 using analytics_sdk::utils::PropertiesNode;
@@ -140,14 +141,14 @@ TEST_F(SdkTest, ShutdownAmidTrackingAndDetachedFlushesIsSafe) {
   auto done = std::make_shared<std::atomic<int>>(0);
   constexpr int kDetached = 4;
   for (int t = 0; t < kDetached; ++t) {
-    std::thread([done] {
+    ASSERT_TRUE(Utils::RunDetached([done] {
       for (int i = 0; i < 20; ++i) {
         Sdk::Flush();
         Sdk::Track("late_event", PropertiesNode());
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       ++*done;
-    }).detach();
+    }));
   }
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) threads.emplace_back(tracker, t);
