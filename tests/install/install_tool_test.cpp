@@ -187,6 +187,18 @@ TEST_F(InstallTool, EachDownloadTypeInstallsOnACleanMachine) {
     EXPECT_NE(Read(L"Init", L"UpdateTime", analyticsIni), L"<none>");
     EXPECT_EQ(Read(L"Install", L"Language", folder / "config.ini"), type == 3 ? L"zh-TW" : L"en-US");
   }
+  // Each run reported its success (安装成功) as the window does.
+  const std::string success = "\"kx_task_name\":\"\xe5\xae\x89\xe8\xa3\x85\xe6\x88\x90\xe5\x8a\x9f\"";
+  size_t successes = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (successes < 3 && std::chrono::steady_clock::now() < deadline) {
+    successes = 0;
+    for (const std::string& record : collector_.WaitForRecords(1, std::chrono::milliseconds(200))) {
+      successes += record.find(success) != std::string::npos;
+    }
+    if (successes < 3) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(successes, 3u) << collector_.Errors();
 }
 
 // An older version whose uninstaller refuses stops the run before the

@@ -187,6 +187,10 @@ int main() {
   pipeline->SetAdminAccount(adminAccount);
   pipeline->SetAdminToken(adminToken);
   pipeline->SetInstallLanguage(options.language);
+  // The reports the window makes around the pipeline, so that a run of this
+  // program shows at a collector as an installation does.
+  const AnalyticsProperties ab{{L"AB", L"IN"}};
+  ReportView(ab);
   pipeline->Start();
 
   std::wstring installFolder = options.folder;
@@ -195,6 +199,9 @@ int main() {
   const auto deadline =
       std::chrono::steady_clock::now() +
       std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(options.timeLimit));
+  bool downloaderReported = false;
+  std::chrono::steady_clock::time_point downloadStarted;
+  bool downloadTimed = false;
   int exitCode = -1;
   while (exitCode < 0) {
     Notification n;
@@ -206,6 +213,22 @@ int main() {
     }
     Print(n);
     switch (n.code) {
+      case 1001:
+        if (!downloaderReported) {
+          downloaderReported = true;
+          ReportStep(L"下载器启动", 0.0f, L"", ab);
+        }
+        downloadStarted = std::chrono::steady_clock::now();
+        downloadTimed = true;
+        ReportStep(L"开始下载大包", 0.0f, L"", ab);
+        break;
+      case 1003: {
+        const float elapsed =
+            downloadTimed ? std::chrono::duration<float>(std::chrono::steady_clock::now() - downloadStarted).count()
+                          : 0.0f;
+        ReportStep(L"大包下载完毕", elapsed, L"", ab);
+        break;
+      }
       case 1004:
         pipeline->DownloadFailureReport(n.code, n.value, n.text.c_str());
         exitCode = 1;
@@ -217,6 +240,7 @@ int main() {
         Install::WriteInstallRecords(installFolder);
         break;
       case 2003:
+        ReportStep(L"安装成功", 0.0f, L"", ab);
         uninstallerPath = Install::WriteRegistryRecords(installFolder, uninstallerPath);
         Install::WriteInstallRecords(installFolder);
         exitCode = 0;
