@@ -12,6 +12,7 @@
 
 #include "record_shape.h"
 #include "support/collector_process.h"
+#include "support/collector_records.h"
 #include "support/scratch_dir.h"
 #include "utils/process.h"
 #include "utils/profile.h"
@@ -20,26 +21,13 @@
 namespace {
 
 using quillon_test::CollectorProcess;
+using quillon_test::ParseRecord;
+using quillon_test::RecordEvents;
 using quillon_test::ScratchDir;
 namespace fs = std::filesystem;
 
-const std::string kCollector = quillon_test::BuiltProgram(L"tools", L"collector").u8string();
-const char kUnreachable[] = "http://127.0.0.1:1/sa?project=pc";
-
-Json::Value Parse(const std::string& text) {
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value value;
-  std::string error;
-  reader->parse(text.data(), text.data() + text.size(), &value, &error);
-  return value;
-}
-
-std::vector<std::string> Events(const std::vector<std::string>& records) {
-  std::vector<std::string> events;
-  for (const auto& r : records) events.push_back(Parse(r)["event"].asString());
-  return events;
-}
+const std::string kCollector = quillon_test::CollectorProgram();
+constexpr const char* kUnreachable = quillon_test::kUnreachableCollector;
 
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -99,7 +87,7 @@ TEST_F(AdapterRun, AnInstallationsReportsReachTheConfiguredCollector) {
   ASSERT_EQ(Run(L"install"), 0u);
   const int64_t end = NowMs();
   const auto records = collector.WaitForRecords(5);
-  ASSERT_EQ(Events(records), kInstallEvents) << collector.Errors();
+  ASSERT_EQ(RecordEvents(records), kInstallEvents) << collector.Errors();
 
   // The first run on this machine: ids, collector and uninstall facts.
   const std::string id = Read(L"Base", L"DistinctId");
@@ -113,7 +101,7 @@ TEST_F(AdapterRun, AnInstallationsReportsReachTheConfiguredCollector) {
   for (const auto& text : records) {
     std::string error;
     EXPECT_TRUE(collector::CheckRecord(text, &error)) << error;
-    const Json::Value r = Parse(text);
+    const Json::Value r = ParseRecord(text);
     EXPECT_EQ(r["type"].asString(), "track");
     EXPECT_EQ(r["distinct_id"].asString(), id);
     EXPECT_TRUE(r["_track_id"].isIntegral());
@@ -144,24 +132,24 @@ TEST_F(AdapterRun, AnInstallationsReportsReachTheConfiguredCollector) {
     EXPECT_TRUE(p["$screen_width"].isIntegral());
     EXPECT_FALSE(p.isMember("$is_login_id"));
   }
-  const Json::Value step = Parse(records[0])["properties"];
+  const Json::Value step = ParseRecord(records[0])["properties"];
   EXPECT_EQ(step["kx_task_name"].asString(), "\xe5\xbc\x80\xe5\xa7\x8b\xe4\xb8\x8b\xe8\xbd\xbd\xe5\xa4\xa7\xe5\x8c\x85");
   EXPECT_EQ(step["kx_task_elapsed"].asDouble(), 0.0);
   EXPECT_EQ(step["kx_task_result"].asString(), "Success");
   EXPECT_EQ(step["kxc_ab"].asString(), "IN");
   EXPECT_TRUE(step["$is_first_time"].asBool());
   EXPECT_FALSE(step.isMember("kx_reason"));
-  const Json::Value click = Parse(records[1])["properties"];
+  const Json::Value click = ParseRecord(records[1])["properties"];
   EXPECT_EQ(click["kx_name"].asString(), "\xe7\xab\x8b\xe5\x8d\xb3\xe5\xae\x89\xe8\xa3\x85");
   EXPECT_EQ(click["kx_click_type"].asString(), "Button");
   EXPECT_EQ(click["kxc_ab"].asString(), "IN");
-  const Json::Value view = Parse(records[2])["properties"];
+  const Json::Value view = ParseRecord(records[2])["properties"];
   EXPECT_EQ(view["kx_name"].asString(), "\xe5\xae\x89\xe8\xa3\x85\xe4\xb8\xad");
   EXPECT_EQ(view["kxc_ab"].asString(), "IN");
-  const Json::Value failure = Parse(records[3])["properties"];
+  const Json::Value failure = ParseRecord(records[3])["properties"];
   EXPECT_EQ(failure["kx_reason"].asString(), "HTTP 404");
   EXPECT_EQ(failure["kx_task_elapsed"].asDouble(), 2.5);
-  const Json::Value crash = Parse(records[4])["properties"];
+  const Json::Value crash = ParseRecord(records[4])["properties"];
   EXPECT_EQ(crash["app_crashed_reason"].asString(), "\xe5\xb4\xa9\xe6\xba\x83");
   EXPECT_FALSE(crash.isMember("kxc_ab"));
   EXPECT_FALSE(crash.isMember("$is_first_time"));
@@ -178,9 +166,9 @@ TEST_F(AdapterRun, ARunThatCouldNotSendIsDeliveredOnceAheadOfTheNext) {
   std::vector<std::string> expected = kInstallEvents;
   expected.insert(expected.end(), kInstallEvents.begin(), kInstallEvents.end());
   const auto records = collector.WaitForRecords(expected.size());
-  ASSERT_EQ(Events(records), expected) << collector.Errors();
+  ASSERT_EQ(RecordEvents(records), expected) << collector.Errors();
   for (size_t i = 0; i < records.size(); ++i) {
-    const int64_t time = Parse(records[i])["time"].asInt64();
+    const int64_t time = ParseRecord(records[i])["time"].asInt64();
     if (i < 5) {
       EXPECT_LT(time, second) << i;
     } else {
@@ -196,7 +184,7 @@ TEST_F(AdapterRun, ASecondInitReplacesTheTrackerAndStillSends) {
   ASSERT_TRUE(collector.started());
   Configure(collector.url());
   ASSERT_EQ(Run(L"twice"), 0u);
-  EXPECT_EQ(Events(collector.WaitForRecords(5)), kInstallEvents) << collector.Errors();
+  EXPECT_EQ(RecordEvents(collector.WaitForRecords(5)), kInstallEvents) << collector.Errors();
 }
 
 TEST_F(AdapterRun, WithTheSwitchOffNothingIsMadeOrSent) {
@@ -214,8 +202,8 @@ TEST_F(AdapterRun, MalformedOrMissingABValuesSendTheRecordWithoutIt) {
   Configure(collector.url());
   ASSERT_EQ(Run(L"odd-ab"), 0u);
   const auto records = collector.WaitForRecords(5);
-  ASSERT_EQ(Events(records), kInstallEvents) << collector.Errors();
-  for (const auto& r : records) EXPECT_FALSE(Parse(r)["properties"].isMember("kxc_ab")) << r;
+  ASSERT_EQ(RecordEvents(records), kInstallEvents) << collector.Errors();
+  for (const auto& r : records) EXPECT_FALSE(ParseRecord(r)["properties"].isMember("kxc_ab")) << r;
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ class InstallTool : public ::testing::Test {
   }
 
   quillon_test::ScratchDir scratch_;
-  quillon_test::CollectorProcess collector_{quillon_test::BuiltProgram(L"tools", L"collector").u8string()};
+  quillon_test::CollectorProcess collector_{quillon_test::CollectorProgram()};
   fs::path tool_;
   std::vector<std::pair<std::string, std::string>> saved_;
 };

@@ -16,6 +16,11 @@
 
 namespace quillon_test {
 
+// A loopback address where nothing listens: posts fail at once.
+inline constexpr char kUnreachableCollector[] = "http://127.0.0.1:1/sa?project=pc";
+
+inline std::string CollectorProgram() { return BuiltProgram(L"tools", L"collector").u8string(); }
+
 class CollectorProcess {
  public:
   // `program` is the collector's path; `flags` are added to

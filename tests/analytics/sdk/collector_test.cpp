@@ -11,6 +11,7 @@
 #include "sdk/sdk.h"
 #include "sdk_test_support.h"
 #include "support/collector_process.h"
+#include "support/collector_records.h"
 #include "support/scratch_dir.h"
 
 using namespace analytics_sdk;
@@ -19,16 +20,11 @@ using quillon_test::CollectorProcess;
 
 namespace {
 
-const std::string kCollector = quillon_test::BuiltProgram(L"tools", L"collector").u8string();
-const char kUnreachable[] = "http://127.0.0.1:1/sa?project=pc";
+const std::string kCollector = quillon_test::CollectorProgram();
+constexpr const char* kUnreachable = quillon_test::kUnreachableCollector;
 
 std::string EventOf(const std::string& record) {
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value value;
-  std::string error;
-  reader->parse(record.data(), record.data() + record.size(), &value, &error);
-  return value["event"].asString();
+  return quillon_test::ParseRecord(record)["event"].asString();
 }
 
 class CollectorTest : public ::testing::Test {

@@ -11,6 +11,8 @@
 #include "sdk/record_consumer.h"
 #include "sdk/sdk.h"
 #include "sdk_test_support.h"
+#include "support/collector_process.h"
+#include "support/collector_records.h"
 #include "utils/thread.h"
 
 using analytics_sdk::Sdk;
@@ -19,14 +21,12 @@ using analytics_sdk::utils::PropertiesNode;
 namespace {
 
 // Nothing listens on port 1: every post fails at once with a transport error.
-const char kUnreachable[] = "http://127.0.0.1:1/sa?project=pc";
+constexpr const char* kUnreachable = quillon_test::kUnreachableCollector;
 
 Json::Value Parse(const std::string& text) {
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value value;
   std::string error;
-  EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &value, &error)) << error;
+  const Json::Value value = quillon_test::ParseRecord(text, &error);
+  EXPECT_TRUE(error.empty()) << error;
   return value;
 }
 

@@ -17,6 +17,7 @@
 #include "sdk/record_consumer.h"
 #include "sdk/sdk.h"
 #include "support/collector_process.h"
+#include "support/collector_records.h"
 #include "support/log_capture.h"
 #include "support/scratch_dir.h"
 
@@ -28,25 +29,12 @@ using analytics_sdk::LastSendOk;
 using analytics_sdk::SetLastSendOk;
 using analytics_sdk::Sdk;
 using quillon_test::CollectorProcess;
+using quillon_test::ParseRecord;
+using quillon_test::RecordEvents;
 using quillon_test::ScratchDir;
 
-const std::string kCollector = quillon_test::BuiltProgram(L"tools", L"collector").u8string();
-const char kUnreachable[] = "http://127.0.0.1:1/sa?project=pc";
-
-Json::Value Parse(const std::string& text) {
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value value;
-  std::string error;
-  reader->parse(text.data(), text.data() + text.size(), &value, &error);
-  return value;
-}
-
-std::vector<std::string> Events(const std::vector<std::string>& records) {
-  std::vector<std::string> events;
-  for (const auto& r : records) events.push_back(Parse(r)["event"].asString());
-  return events;
-}
+const std::string kCollector = quillon_test::CollectorProgram();
+constexpr const char* kUnreachable = quillon_test::kUnreachableCollector;
 
 int AsyncLines(const quillon_test::LogCapture& log) {
   int n = 0;
@@ -189,7 +177,7 @@ TEST_F(TrackerTest, AnotherCollectorLogsOutAndRestoresThePrimaryId) {
   EXPECT_EQ(Read("Base", "URL"), collector.url());
   const auto records = collector.WaitForRecords(1);
   ASSERT_EQ(records.size(), 1u) << collector.Errors();
-  const Json::Value r = Parse(records[0]);
+  const Json::Value r = ParseRecord(records[0]);
   EXPECT_EQ(r["distinct_id"].asString(), primary);
   EXPECT_FALSE(r["properties"].isMember("$is_login_id"));
   EXPECT_FALSE(r["properties"].isMember("kx_user_id"));
@@ -266,11 +254,11 @@ TEST_F(TrackerTest, ACrashAloneWaitsForTheNextRunAndThenGoesFirst) {
     EXPECT_EQ(t->pendingForTest(), 0);
   }
   const auto records = collector.WaitForRecords(3);
-  EXPECT_EQ(Events(records), (std::vector<std::string>{"AppCrashed", "KxEventClick", "AppCrashed"}));
+  EXPECT_EQ(RecordEvents(records), (std::vector<std::string>{"AppCrashed", "KxEventClick", "AppCrashed"}));
   ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(Parse(records[0])["properties"]["app_crashed_reason"].asString(), "boom");
-  EXPECT_FALSE(Parse(records[2])["properties"].isMember("app_crashed_reason"));
-  EXPECT_FALSE(Parse(records[2])["properties"].isMember("$is_first_time"));
+  EXPECT_EQ(ParseRecord(records[0])["properties"]["app_crashed_reason"].asString(), "boom");
+  EXPECT_FALSE(ParseRecord(records[2])["properties"].isMember("app_crashed_reason"));
+  EXPECT_FALSE(ParseRecord(records[2])["properties"].isMember("$is_first_time"));
 }
 
 TEST_F(TrackerTest, RecordsNotSentByShutdownAreStagedAndSentOnceByTheNextRun) {
@@ -290,7 +278,7 @@ TEST_F(TrackerTest, RecordsNotSentByShutdownAreStagedAndSentOnceByTheNextRun) {
     t->trackClick(Click("two"), KxContextProperties());
   }
   const auto records = collector.WaitForRecords(4);
-  EXPECT_EQ(Events(records), (std::vector<std::string>{"KxEventClick", "AppCrashed", "KxEventClick", "KxEventClick"}));
+  EXPECT_EQ(RecordEvents(records), (std::vector<std::string>{"KxEventClick", "AppCrashed", "KxEventClick", "KxEventClick"}));
   for (const auto& r : records) {
     std::string error;
     EXPECT_TRUE(collector::CheckRecord(r, &error)) << error;
