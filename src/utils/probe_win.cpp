@@ -7,6 +7,7 @@
 #include <wtsapi32.h>
 
 #include "log.h"
+#include "nt_version_win.h"
 #include "probe.h"
 
 namespace Utils {
@@ -84,15 +85,9 @@ bool IsUserAdminAccount(const std::wstring& userName) {
 
 OsVersionName GetOsVersionName() {
   OsVersionName name{L"Windows", L"XP-"};
-  HMODULE ntdll = LoadLibraryW(L"ntdll.dll");
-  if (!ntdll) return name;
-  using Numbers = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
   DWORD major = 0, minor = 0, build = 0;
-  if (auto get = reinterpret_cast<Numbers>(
-          reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetNtVersionNumbers")))) {
-    get(&major, &minor, &build);
-  }
-  FreeLibrary(ntdll);
+  // Without the numbers, major 0 names the oldest family.
+  NtVersionNumbers(&major, &minor, &build);
   const bool r2 = major == 5 && minor == 2 && GetSystemMetrics(SM_SERVERR2) != 0;
   name.version = WindowsVersionName(major, minor, build & 0xFFFF, r2);
   return name;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "analytics_state.h"
+#include "utils/nt_version_win.h"
 
 namespace tarvix {
 namespace analytics {
@@ -15,15 +16,9 @@ constexpr DWORD kValueBuffer = 128;
 // Windows 7 (6.1) or later by the real version numbers; false when they
 // cannot be read.
 bool IsWindows7OrLater() {
-  HMODULE ntdll = LoadLibraryW(L"ntdll.dll");
-  if (!ntdll) return false;
-  using Numbers = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
-  auto get = reinterpret_cast<Numbers>(
-      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetNtVersionNumbers")));
   DWORD major = 0, minor = 0, build = 0;
-  if (get) get(&major, &minor, &build);
-  FreeLibrary(ntdll);
-  return get && (major > 6 || (major == 6 && minor >= 1));
+  return Utils::NtVersionNumbers(&major, &minor, &build) &&
+         (major > 6 || (major == 6 && minor >= 1));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common_properties.h"
+#include "utils/nt_version_win.h"
 
 namespace tarvix {
 namespace analytics {
@@ -33,17 +34,8 @@ bool OsIs64Bit() {
 }
 
 std::string ReadOsVersion() {
-  // RtlGetNtVersionNumbers is not shimmed by compatibility modes, unlike
-  // GetVersionEx, so it tells the real version.
-  HMODULE ntdll = LoadLibraryW(L"ntdll.dll");
-  if (!ntdll) return "XP-";
-  using Numbers = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
-  auto get = reinterpret_cast<Numbers>(
-      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetNtVersionNumbers")));
   DWORD major = 0, minor = 0, build = 0;
-  if (get) get(&major, &minor, &build);
-  FreeLibrary(ntdll);
-  if (!get) return "XP-";
+  if (!Utils::NtVersionNumbers(&major, &minor, &build)) return "XP-";
   const bool r2 = major == 5 && minor == 2 && GetSystemMetrics(SM_SERVERR2) != 0;
   return OsVersionName(major, minor, build, OsIs64Bit(), r2);
 }
