@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cwctype>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,20 +40,6 @@ struct ToolRun {
     return nullptr;
   }
 };
-
-std::vector<std::vector<std::string>> SplitLines(const std::string& output) {
-  std::vector<std::vector<std::string>> lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> fields;
-    size_t at = 0;
-    for (size_t tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1) fields.push_back(line.substr(at, tab - at));
-    fields.push_back(line.substr(at));
-    lines.push_back(fields);
-  }
-  return lines;
-}
 
 bool IsGuid(const std::wstring& text) {
   if (text.size() != 32) return false;
@@ -128,7 +113,7 @@ class InstallTool : public ::testing::Test {
       child.Terminate();
       KillLeftovers();
     }
-    run.lines = SplitLines(output);
+    run.lines = quillon_test::TabLines(output);
     return run;
   }
 

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace quillon_test {
 
@@ -25,6 +26,22 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::vector<std::string>> TabLines(const std::string& text) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    size_t at = 0;
+    for (size_t tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1) {
+      fields.push_back(line.substr(at, tab - at));
+    }
+    fields.push_back(line.substr(at));
+    lines.push_back(fields);
+  }
+  return lines;
 }
 
 }  // namespace quillon_test

@@ -1,29 +1,9 @@
 #include "package_server.h"
 
 #include <chrono>
-#include <sstream>
 #include <thread>
 
 namespace quillon_test {
-namespace {
-
-std::vector<std::vector<std::string>> TabLines(const std::string& text) {
-  std::vector<std::vector<std::string>> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> fields;
-    size_t at = 0;
-    for (size_t tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1) fields.push_back(line.substr(at, tab - at));
-    fields.push_back(line.substr(at));
-    lines.push_back(fields);
-  }
-  return lines;
-}
-
-}  // namespace
-
 PackageServer::PackageServer(const std::string& fileName, const std::string& bytes, std::vector<std::string> flags) {
   WriteBytes(dir_ / fileName, bytes);
   std::vector<std::string> args = {"--file", (dir_ / fileName).u8string(), "--port-file", (dir_ / "port").u8string(),

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "utils/files.h"
 #include "utils/probe.h"
@@ -17,6 +18,9 @@ namespace quillon_test {
 std::string PatternBytes(size_t size, unsigned seed = 1);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadBytes(const std::filesystem::path& path);
+// Lines of tab-separated fields (the tools' output format); a CR before
+// the LF is dropped.
+std::vector<std::vector<std::string>> TabLines(const std::string& text);
 // A path as the installer's wide text.
 inline std::wstring WidePath(const std::filesystem::path& path) { return Utils::Utf8ToWide(path.u8string()); }
 
