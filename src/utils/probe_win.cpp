@@ -94,6 +94,9 @@ OsVersionName GetOsVersionName() {
 }
 
 bool IsOs64Bit() {
+  // A 64-bit process is not WOW64, so IsWow64Process would call its own
+  // system 32-bit; only a 32-bit process needs to ask.
+  if (sizeof(void*) == 8) return true;
   using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   if (!kernel) return false;

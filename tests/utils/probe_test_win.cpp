@@ -17,10 +17,13 @@ void CheckOsVersionName(const std::wstring& version) {
   EXPECT_NE(version, L"XP-");
 }
 
+// From the processor the system itself runs on, whatever this process's
+// own word size.
 bool ExpectedOs64Bit() {
-  BOOL wow = FALSE;
-  IsWow64Process(GetCurrentProcess(), &wow);
-  return wow != FALSE;
+  SYSTEM_INFO info = {};
+  GetNativeSystemInfo(&info);
+  return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+         info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
 }
 
 void CheckUserRights() {

@@ -2,42 +2,17 @@
 
 #include "common_properties.h"
 #include "utils/nt_version_win.h"
+#include "utils/probe.h"
 
 namespace tarvix {
 namespace analytics {
 namespace {
 
-// IsWow64Process when kernel32 has it and it answers; otherwise the native
-// processor architecture.
-bool OsIs64Bit() {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (kernel) {
-    using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
-    if (auto isWow64 = reinterpret_cast<IsWow64>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))) {
-      BOOL wow = FALSE;
-      if (isWow64(GetCurrentProcess(), &wow)) return wow != FALSE;
-    }
-  }
-  SYSTEM_INFO info = {};
-  using NativeInfo = void(WINAPI*)(LPSYSTEM_INFO);
-  auto native = kernel ? reinterpret_cast<NativeInfo>(
-                             reinterpret_cast<void*>(GetProcAddress(kernel, "GetNativeSystemInfo")))
-                       : nullptr;
-  if (native) {
-    native(&info);
-  } else {
-    GetSystemInfo(&info);
-  }
-  return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
-         info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
-}
-
 std::string ReadOsVersion() {
   DWORD major = 0, minor = 0, build = 0;
   if (!Utils::NtVersionNumbers(&major, &minor, &build)) return "XP-";
   const bool r2 = major == 5 && minor == 2 && GetSystemMetrics(SM_SERVERR2) != 0;
-  return OsVersionName(major, minor, build, OsIs64Bit(), r2);
+  return OsVersionName(major, minor, build, Utils::IsOs64Bit(), r2);
 }
 
 }  // namespace
