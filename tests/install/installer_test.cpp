@@ -212,6 +212,10 @@ TEST_F(InstallerRun, AHungPackageEndsTheRunWhenItIsKilled) {
 TEST_F(InstallerRun, MegabytesOfOutputBeforeOrAfterTheStateDoNotStopTheRun) {
   for (const wchar_t* how : {L"-demo-noise=4194304", L"-demo-flood=52428800"}) {
     SCOPED_TRACE(std::string(how, how + wcslen(how)));
+    // The previous round's product id would be read as this round's, and
+    // this round's product would then outlive the test.
+    std::error_code gone;
+    fs::remove(folder_ / L"velmotranslate.pid", gone);
     recorder_ = std::make_unique<NotifyRecorder>();
     const auto all = RunToEnd(how);
     ASSERT_FALSE(all.empty());
@@ -225,6 +229,10 @@ TEST_F(InstallerRun, MegabytesOfOutputBeforeOrAfterTheStateDoNotStopTheRun) {
 TEST_F(InstallerRun, ADescendantHoldingThePipeDoesNotHoldTheRun) {
   for (const wchar_t* how : {L"-demo-linger=60 -demo-nostate", L"-demo-linger=60"}) {
     SCOPED_TRACE(std::string(how, how + wcslen(how)));
+    // The previous round's product id would be read as this round's, and
+    // this round's product would then outlive the test.
+    std::error_code gone;
+    fs::remove(folder_ / L"velmotranslate.pid", gone);
     recorder_ = std::make_unique<NotifyRecorder>();
     const auto all = RunToEnd(how);
     ASSERT_FALSE(all.empty());
