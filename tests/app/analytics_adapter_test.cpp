@@ -81,7 +81,7 @@ class AdapterRun : public ::testing::Test {
 
 TEST_F(AdapterRun, AnInstallationsReportsReachTheConfiguredCollector) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   Configure(collector.url());
   const int64_t start = NowMs();
   ASSERT_EQ(Run(L"install"), 0u);
@@ -159,7 +159,7 @@ TEST_F(AdapterRun, ARunThatCouldNotSendIsDeliveredOnceAheadOfTheNext) {
   Configure(kUnreachable);
   ASSERT_EQ(Run(L"install"), 0u);
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   Configure(collector.url());
   const int64_t second = NowMs();
   ASSERT_EQ(Run(L"install"), 0u);
@@ -181,7 +181,7 @@ TEST_F(AdapterRun, ARunThatCouldNotSendIsDeliveredOnceAheadOfTheNext) {
 
 TEST_F(AdapterRun, ASecondInitReplacesTheTrackerAndStillSends) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   Configure(collector.url());
   ASSERT_EQ(Run(L"twice"), 0u);
   EXPECT_EQ(RecordEvents(collector.WaitForRecords(5)), kInstallEvents) << collector.Errors();
@@ -189,7 +189,7 @@ TEST_F(AdapterRun, ASecondInitReplacesTheTrackerAndStillSends) {
 
 TEST_F(AdapterRun, WithTheSwitchOffNothingIsMadeOrSent) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   Configure(collector.url(), false);
   ASSERT_EQ(Run(L"install -isenableappsensors=true"), 0u);
   EXPECT_TRUE(collector.Records().empty());
@@ -198,7 +198,7 @@ TEST_F(AdapterRun, WithTheSwitchOffNothingIsMadeOrSent) {
 
 TEST_F(AdapterRun, MalformedOrMissingABValuesSendTheRecordWithoutIt) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   Configure(collector.url());
   ASSERT_EQ(Run(L"odd-ab"), 0u);
   const auto records = collector.WaitForRecords(5);

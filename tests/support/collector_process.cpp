@@ -53,6 +53,9 @@ std::vector<std::string> CollectorProcess::WaitForRecords(size_t count, std::chr
   return lines;
 }
 
-std::string CollectorProcess::Errors() const { return ReadBytes(folder_ / "stderr"); }
+std::string CollectorProcess::Errors() const {
+  if (!child_ || !child_->started()) return "the collector program could not be started";
+  return ReadBytes(folder_ / "stderr");
+}
 
 }  // namespace quillon_test

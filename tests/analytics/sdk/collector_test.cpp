@@ -38,7 +38,7 @@ class CollectorTest : public ::testing::Test {
 
 TEST_F(CollectorTest, TrackedRecordsArriveDecodedWithTheirShape) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   ASSERT_TRUE(Sdk::Init(folder.Slash(), collector.url(), "device-1", false));
   for (const char* event : {"kx_click", "kx_view", "kx_task"}) {
     PropertiesNode p;
@@ -75,7 +75,7 @@ TEST_F(CollectorTest, RecordsStagedByOneRunAreDeliveredByTheNextOnce) {
   EXPECT_EQ(quillon_test::ReadLines(staging).size(), 2u);
 
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   for (int run = 0; run < 2; ++run) {
     ASSERT_TRUE(Sdk::Init(folder.Slash(), collector.url(), "device-1", false));
     ASSERT_TRUE(Sdk::Track("run_" + std::to_string(run + 2), PropertiesNode()));
@@ -93,7 +93,7 @@ TEST_F(CollectorTest, RecordsStagedByOneRunAreDeliveredByTheNextOnce) {
 
 TEST_F(CollectorTest, AThousandRecordsArriveInOrder) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   ASSERT_TRUE(Sdk::Init(folder.Slash(), collector.url(), "device-1", false));
   for (int i = 0; i < 1025; ++i) {
     PropertiesNode p;
@@ -119,7 +119,7 @@ class CollectorFaultTest : public CollectorTest, public ::testing::WithParamInte
 
 TEST_P(CollectorFaultTest, AnAnswerOtherThan200KeepsTheBatch) {
   CollectorProcess collector(kCollector, GetParam().flags);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   std::string body;
   ASSERT_TRUE(EncodeBatch("[]", &body));
   const HttpResponse response = MakeCurlTransport()->Post(collector.url(), body);
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, CollectorFaultTest,
 
 TEST_F(CollectorTest, ABatchThatIsNotARecordListIsRefused) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   RecordConsumer consumer(folder.File("s.txt"), std::make_unique<HttpSender>(collector.url()));
   consumer.Add("{\"not\":\"a record\"}");
   EXPECT_FALSE(consumer.FlushAll());

@@ -160,7 +160,7 @@ TEST_F(TrackerTest, FirstRunWritesTheIdsTheUrlAndTheUninstallInfo) {
 
 TEST_F(TrackerTest, AnotherCollectorLogsOutAndRestoresThePrimaryId) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   { auto t = Make(kUnreachable); }
   const std::string primary = Read("Base", "PrimaryDistinctId");
   state_platform::WriteString("Base", "DistinctId", "SOMEONE-ELSE", ConfigFile());
@@ -238,7 +238,7 @@ TEST_F(TrackerTest, BeforeAGoodPostSubmissionsRunOnTheirOwnThreadsAfterOneOnTheC
 
 TEST_F(TrackerTest, ACrashAloneWaitsForTheNextRunAndThenGoesFirst) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   {
     auto t = Make(collector.url());
     SetLastSendOk(true);  // the flush step runs on this thread
@@ -272,7 +272,7 @@ TEST_F(TrackerTest, RecordsNotSentByShutdownAreStagedAndSentOnceByTheNextRun) {
                                                            dir_.Path().string()).directory);
   EXPECT_EQ(analytics_sdk::StagedRecordLines(quillon_test::ReadBytes(staging)).size(), 2u);
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   for (int run = 0; run < 2; ++run) {
     auto t = Make(collector.url());
     t->trackClick(Click("two"), KxContextProperties());
@@ -290,7 +290,7 @@ TEST_F(TrackerTest, RecordsNotSentByShutdownAreStagedAndSentOnceByTheNextRun) {
 // tracker starts. Meant for the sanitizers: no freed memory, no races.
 TEST_F(TrackerTest, ShutdownWhileTrackingAndDetachedFlushesRun) {
   CollectorProcess collector(kCollector);
-  ASSERT_TRUE(collector.started());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
   for (int round = 0; round < 3; ++round) {
     std::shared_ptr<AnalyticsTracker> t = std::make_shared<AnalyticsTrackerWrapper>(Make(collector.url()));
     SetLastSendOk(false);
