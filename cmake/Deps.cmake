@@ -2,18 +2,22 @@
 #   Quillon::curl Quillon::zlib Quillon::jsoncpp Quillon::lzmasdk
 #   Quillon::httplib Quillon::gtest_main Quillon::gmock
 # Linux takes Debian's packages; Windows takes the prefix that scripts/setup
-# builds (QUILLON_DEPS_WIN32). Both take the LZMA SDK decoder from setup.
+# builds (QUILLON_DEPS_WIN32 for i686, QUILLON_DEPS_WIN64 for x86_64). Both
+# take the LZMA SDK decoder from setup.
 
 set(QUILLON_DEPS_LINUX "$ENV{QUILLON_DEPS_LINUX}" CACHE PATH "scripts/setup's Linux prefix")
-set(QUILLON_DEPS_WIN32 "$ENV{QUILLON_DEPS_WIN32}" CACHE PATH "scripts/setup's Windows prefix")
-if(WIN32)
+set(QUILLON_DEPS_WIN32 "$ENV{QUILLON_DEPS_WIN32}" CACHE PATH "scripts/setup's i686 Windows prefix")
+set(QUILLON_DEPS_WIN64 "$ENV{QUILLON_DEPS_WIN64}" CACHE PATH "scripts/setup's x86_64 Windows prefix")
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QUILLON_DEPS ${QUILLON_DEPS_WIN64})
+elseif(WIN32)
   set(QUILLON_DEPS ${QUILLON_DEPS_WIN32})
 else()
   set(QUILLON_DEPS ${QUILLON_DEPS_LINUX})
 endif()
 if(NOT QUILLON_DEPS OR NOT EXISTS ${QUILLON_DEPS}/lib/liblzmasdk.a)
   message(FATAL_ERROR "Run scripts/setup and source ~/.cache/quillon-deps/env.sh "
-                      "(or pass -DQUILLON_DEPS_LINUX / -DQUILLON_DEPS_WIN32)")
+                      "(or pass -DQUILLON_DEPS_LINUX / -DQUILLON_DEPS_WIN32 / -DQUILLON_DEPS_WIN64)")
 endif()
 list(APPEND CMAKE_FIND_ROOT_PATH ${QUILLON_DEPS})
 list(APPEND CMAKE_PREFIX_PATH ${QUILLON_DEPS})
@@ -55,8 +59,14 @@ if(WIN32)
     ws2_32 crypt32 bcrypt secur32 wldap32 advapi32 Threads::Threads)
   target_include_directories(Quillon::httplib INTERFACE ${QUILLON_DEPS}/include/httplib)
   target_link_libraries(Quillon::httplib INTERFACE ws2_32 crypt32)
-  # ctest starts the Windows test programs through Wine.
-  find_program(QUILLON_WINE wine)
+  # ctest starts the Windows test programs through Wine: setup's launcher
+  # of the matching word size, which names its loader and prefix outright
+  # (the plain `wine` wrapper prefers the 32-bit loader when it exists).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(QUILLON_WINE "$ENV{QUILLON_WINE_WIN64}" CACHE FILEPATH "Wine launcher of the test programs")
+  else()
+    set(QUILLON_WINE "$ENV{QUILLON_WINE_WIN32}" CACHE FILEPATH "Wine launcher of the test programs")
+  endif()
   if(QUILLON_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${QUILLON_WINE})
   endif()

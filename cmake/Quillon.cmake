@@ -46,18 +46,27 @@ function(quillon_add_tool name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 endfunction()
 
-# quillon_add_test(name SOURCES ... LIBS ...): one GoogleTest executable.
-# On Linux every case is its own ctest entry. Under Wine each process start
-# costs about a second, so there the executable is one entry.
+# quillon_add_test(name SOURCES ... LIBS ... [DISPLAY] [COMPOSITOR]): one
+# GoogleTest executable. On Linux every case is its own ctest entry. Under
+# Wine each process start costs about a second, so there the executable is
+# one entry. DISPLAY runs the executable (as one entry on every target) on an
+# X server of its own (scripts/with-display); COMPOSITOR adds a compositor.
 function(quillon_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY;COMPOSITOR" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} quillon_test_support Quillon::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  if(WIN32)
+  if(T_DISPLAY OR T_COMPOSITOR)
+    set(display ${PROJECT_SOURCE_DIR}/scripts/with-display)
+    if(T_COMPOSITOR)
+      list(APPEND display --compositor)
+    endif()
+    add_test(NAME ${name} COMMAND ${display} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS display)
+  elseif(WIN32)
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
   else()
