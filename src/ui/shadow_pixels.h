@@ -1,0 +1,58 @@
+// The pixels of a frame window's drop shadow, computed from the window's
+// outline alone, so both targets (and the tests) get the same shadow without
+// a window: the platform layer only scans the window's region into row spans
+// and pushes the bitmap to its layered popup.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "uikit/bitmap.h"
+
+// One row of a window region: the columns [first, last] are inside.
+struct RegionRow {
+  int first = 0;
+  int last = -1;
+  bool Empty() const { return last < first; }
+};
+
+// The shadow's settings, with the ranges its setters accept; a setter given
+// a value out of range returns false and changes nothing.
+class CShadowParams {
+ public:
+  bool SetSize(int size);            // -20..20: extent beyond the window on every side
+  bool SetSharpness(int sharpness);  // 0..20: width of the blurred edge
+  bool SetDarkness(int darkness);    // 0..255: alpha of the darkest pixel
+  bool SetPosition(int x, int y);    // -20..20 each: shift relative to the window
+  void SetColor(uint32_t colorref) { color_ = colorref & 0xFFFFFF; }  // red in the low byte
+
+  int size() const { return size_; }
+  int sharpness() const { return sharpness_; }
+  int darkness() const { return darkness_; }
+  int xOffset() const { return xOffset_; }
+  int yOffset() const { return yOffset_; }
+  uint32_t color() const { return color_; }
+
+ private:
+  int8_t size_ = 0;
+  uint8_t sharpness_ = 5;
+  uint8_t darkness_ = 150;
+  int8_t xOffset_ = 5;
+  int8_t yOffset_ = 5;
+  uint32_t color_ = 0;
+};
+
+// The rows of the region a rounded window gets: a rounded rectangle from
+// (0,0) to (width + 1, height + 1) with corner ellipse `ellipse` (0 = square),
+// clipped to the window.
+std::vector<RegionRow> RoundRectRows(int width, int height, int ellipseWidth, int ellipseHeight);
+
+// The shadow bitmap for a window of `width` x rows.size() pixels whose region
+// rows are `rows` (an all-empty list for a window without region gives an
+// empty shadow), premultiplied ARGB, top-down, (width + 2 size) x
+// (height + 2 size). Empty when that size is not positive.
+SkinUI::Bitmap ComputeShadow(const std::vector<RegionRow>& rows, int width, const CShadowParams& params);
+
+// Where the shadow goes for a window whose top-left corner is at (left, top).
+inline int ShadowLeft(int left, const CShadowParams& p) { return left + p.xOffset() - p.size(); }
+inline int ShadowTop(int top, const CShadowParams& p) { return top + p.yOffset() - p.size(); }
