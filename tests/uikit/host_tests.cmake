@@ -1,0 +1,1 @@
+# Tests of skinui_host.
