@@ -3,9 +3,13 @@
 #include <atomic>
 #include <cctype>
 #include <cstdarg>
+#include <cstdio>
 #include <cwchar>
+#include <mutex>
 
+#include "file_io.h"
 #include "log_platform.h"
+#include "utf8.h"
 
 namespace Utils {
 namespace log {
@@ -13,6 +17,21 @@ namespace {
 
 std::atomic<Sink*> g_sink{nullptr};
 std::atomic<OriginSource*> g_origin{nullptr};
+
+// The copy of the trace in a file: the lock keeps each line whole and
+// keeps the file open while a line is written.
+std::mutex g_fileLock;
+FILE* g_file = nullptr;
+std::atomic<bool> g_fileOpen{false};
+
+void AppendToFile(const std::wstring& line) {
+  if (!g_fileOpen.load(std::memory_order_acquire)) return;
+  const std::string bytes = WideToUtf8(line);
+  std::lock_guard<std::mutex> lock(g_fileLock);
+  if (!g_file) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), g_file);
+  std::fflush(g_file);
+}
 
 bool EndsWith(const std::string& s, const char* suffix) {
   const std::string::size_type n = std::char_traits<char>::length(suffix);
@@ -87,6 +106,23 @@ std::string::size_type NameStart(const std::string& s) {
 
 const wchar_t kPrefixFormat[] = L"<P%05d><T%05d><%04d-%02d-%02d %02d:%02d:%02d.%03d>(%s)<%04d>: ";
 
+bool OpenLogFile(const std::wstring& path) {
+  FILE* file = OpenFile(path, "ab");
+  if (!file) return false;
+  std::lock_guard<std::mutex> lock(g_fileLock);
+  if (g_file) std::fclose(g_file);
+  g_file = file;
+  g_fileOpen.store(true, std::memory_order_release);
+  return true;
+}
+
+void CloseLogFile() {
+  std::lock_guard<std::mutex> lock(g_fileLock);
+  g_fileOpen.store(false, std::memory_order_release);
+  if (g_file) std::fclose(g_file);
+  g_file = nullptr;
+}
+
 void SetSink(Sink* sink) { g_sink.store(sink, std::memory_order_release); }
 void SetOriginSource(OriginSource* source) { g_origin.store(source, std::memory_order_release); }
 
@@ -140,6 +176,7 @@ void OutputDebugPrintf(const wchar_t* format, ...) {
     } else {
       log::platform::EmitLine(line);
     }
+    log::AppendToFile(line);
   } catch (...) {
     // A trace line never changes what the caller does.
   }

@@ -2,7 +2,8 @@
 //
 // Every statement formats one complete line and hands it to the channel with
 // one call, so lines from different threads never mix. There is no level, no
-// switch, no file and no buffering. On Windows the channel is
+// switch and no buffering; the installer's "-log=PATH" adds a copy in a
+// file (OpenLogFile). On Windows the channel is
 // OutputDebugStringW; on Linux it is standard error, one write(2) per line,
 // in UTF-8.
 //
@@ -51,6 +52,14 @@ class OriginSource {
 };
 void SetSink(Sink* sink);
 void SetOriginSource(OriginSource* source);
+
+// The "-log=PATH" switch: from a successful call on, every trace line is
+// also appended to `path` in UTF-8 (line ends as written, CR LF), one
+// flushed write per line, so the file is complete up to a crash. False
+// when the file cannot be opened for appending; a second call replaces the
+// first file.
+bool OpenLogFile(const std::wstring& path);
+void CloseLogFile();
 
 // The real process id, thread id and local time.
 LogOrigin SystemOrigin();

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "support/log_capture.h"
+#include "support/scratch_dir.h"
+#include "utils/file_io.h"
 
 using quillon_test::FixedOrigin;
 using quillon_test::LogCapture;
@@ -123,6 +128,59 @@ TEST(FunctionTag, NormalisesWhatGccGives) {
 
 TEST(FunctionTag, PercentSIsRewrittenOnlyWhenBare) {
   EXPECT_EQ(Utils::log::WideArgumentFormat(L"%s %-10s %ls %%s %c %d"), L"%ls %-10ls %ls %%s %lc %d");
+}
+
+// The "-log=PATH" copy: appended in UTF-8 beside the channel, whole lines
+// from many threads, kept after a reopen, nothing after closing.
+TEST(TraceFile, EveryLineIsAppendedWholeInUtf8) {
+  quillon_test::ScratchDir folder;
+  const std::wstring path = (folder.Path() / L"setup.log").wstring();
+  {
+    FILE* f = Utils::OpenFile(path, "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("earlier run\r\n", f);
+    std::fclose(f);
+  }
+  FixedOrigin origin(Origin(1, 2));
+  LogCapture capture;
+  ASSERT_TRUE(Utils::log::OpenLogFile(path));
+  LogText(L"\u5b89\u88c5", L"ok");
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([] {
+      for (int i = 0; i < 50; ++i) LogWithCode(i);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  Utils::log::CloseLogFile();
+  LogWithCode(999);
+
+  std::string text;
+  {
+    FILE* f = Utils::OpenFile(path, "rb");
+    ASSERT_NE(f, nullptr);
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    std::fclose(f);
+  }
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos) << "a line without its CR LF";
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  ASSERT_EQ(lines.size(), 1u + 1 + 200);
+  EXPECT_EQ(lines[0], "earlier run");
+  EXPECT_NE(lines[1].find("[\xe5\xae\x89\xe8\xa3\x85|ok] 100%"), std::string::npos) << lines[1];
+  for (size_t i = 2; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].rfind("<P00001><T00002>", 0), 0u) << lines[i];
+    EXPECT_NE(lines[i].find("CurlDownLoader Code="), std::string::npos) << lines[i];
+  }
+  EXPECT_EQ(capture.Lines().size(), 202u);  // the channel still has every line
+  EXPECT_EQ(text.find("Code=999"), std::string::npos);
+  EXPECT_FALSE(Utils::log::OpenLogFile((folder.Path() / L"no such folder" / L"x.log").wstring()));
 }
 
 // Kept last: the #line below renumbers the rest of the file.

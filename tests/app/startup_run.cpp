@@ -1,0 +1,71 @@
+// The installer's start-up and shutdown sequence around a stand-in window,
+// for the start-up tests. Reports are printed, one per line, as they are
+// made ("step NAME" / "crash"), and so are the sequence's own steps.
+//
+//   startup_run hold DIR    the window writes DIR/ready, then waits (at most
+//                           a minute) for DIR/go
+//   startup_run crash       the window dereferences a null pointer
+//   startup_run trace       the window writes one trace line
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "app/analytics_adapter.h"
+#include "app/startup.h"
+#include "utils/cmdline.h"
+#include "utils/log.h"
+#include "utils/utf8.h"
+
+namespace {
+
+class Printer : public analytics_adapter::Observer {
+ public:
+  void OnStep(const std::wstring& step, float, const std::wstring&, const AnalyticsProperties&) override {
+    std::printf("step %s\n", Utils::WideToUtf8(step).c_str());
+    std::fflush(stdout);
+  }
+  void OnCrash() override {
+    std::printf("crash\n");
+    std::fflush(stdout);
+  }
+};
+
+int Hold(const std::filesystem::path& dir) {
+  { std::FILE* f = std::fopen((dir / "ready").string().c_str(), "w"); if (f) std::fclose(f); }
+  for (int i = 0; i < 6000 && !std::filesystem::exists(dir / "go"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return 0;
+}
+
+// A real fault, also in the sanitizer builds (which would otherwise stop
+// at the null store themselves).
+__attribute__((no_sanitize_undefined, noinline)) void Fault() {
+  volatile int* nowhere = nullptr;
+  *nowhere = 1;
+}
+
+}  // namespace
+
+int main() {
+  static Printer printer;
+  analytics_adapter::SetObserver(&printer);
+  const std::vector<std::wstring> args = Utils::ProcessArguments();
+  const std::wstring mode = args.size() > 1 ? args[1] : L"";
+  const std::wstring dir = args.size() > 2 ? args[2] : L"";
+  App::StartupSteps steps;
+  steps.prepareToolkit = [] { std::printf("toolkit\n"); };
+  steps.runMainWindow = [&]() -> int {
+    std::printf("window\n");
+    std::fflush(stdout);
+    if (mode == L"hold") return Hold(std::filesystem::path(dir));
+    if (mode == L"crash") Fault();
+    if (mode == L"trace") UTILS_LOG(L"window %s", L"\u5b89\u88c5");
+    return 0;
+  };
+  steps.destroyMainWindow = [] { std::printf("destroyed\n"); };
+  const int code = App::RunInstaller(steps);
+  std::printf("exit %d\n", code);
+  return code;
+}
