@@ -215,6 +215,16 @@ Canvas DirButton(int state) {
   return c;
 }
 
+// The prompts' second button: the outline of the folder button, plain.
+Canvas SecondaryButton(int state) {
+  Canvas c(48, 32);
+  Shape box = RoundRect(0.5f, 0.5f, 47.5f, 31.5f, kBoxRadius);
+  Rgba fill = state == 1 ? C(kWhite) : Mix(C(kWhite), C(kBrand), state == 2 ? 0.06f : 0.12f);
+  Rgba line = state == 1 ? C(kLine) : Mix(C(kWhite), C(kBrand), state == 2 ? 0.55f : 0.8f);
+  FillBordered(c, box, fill, line, 1);
+  return c;
+}
+
 Canvas CustomButton(int state) {
   Canvas c(kCustomW, kCustomH);
   Shape pill = RoundRect(0.5f, 0.5f, kCustomW - 0.5f, kCustomH - 0.5f, kCustomH / 2.0f);
@@ -336,6 +346,7 @@ std::vector<Image> DrawAll() {
     add("common/closebtn" + std::to_string(s) + ".png", TitleButton(true, s));
     add("common/closebtnM_" + std::to_string(s) + ".png", PromptClose(s));
   }
+  for (int s = 1; s <= 3; ++s) add("MessageBoxWnd/secondaryBtn" + std::to_string(s) + ".png", SecondaryButton(s));
   add("MessageBoxWnd/icoNetwork.png", IconNetwork());
   add("MessageBoxWnd/icoQuest.png", IconQuestion());
   add("MessageBoxWnd/icoWarn.png", IconWarning());

@@ -283,7 +283,7 @@ void Prompt(Mock& m, int w, const std::string& title, const std::string& icon, c
     const Button& b = buttons[i];
     Box box{x - b.width, 130, x, 162};
     if (b.primary) m.Img("mainWnd/installBtn1.png", box, {10, 10, 10, 10});
-    else m.Img("mainWnd/installDirEdit.png", box, {6, 6, 6, 6});
+    else m.Img("MessageBoxWnd/secondaryBtn1.png", box, {6, 6, 6, 6});
     m.Txt(b.text, box, Style(13, b.primary ? kWhite : kInk, kCenter));
     x -= b.width + 10;
   }
