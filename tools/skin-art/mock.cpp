@@ -213,8 +213,11 @@ void Page1(Mock& m, int lang) {
   m.Img("mainWnd/backBtn2.png", {10, 6, 10 + bw, 30}, {24, 0, 4, 0});
   m.Txt(T(12), {10, 6, 10 + bw, 30}, back);
   TextStyle head = Style(20, kWhite, kLeft, true);
-  head.padding = {40, 0, 0, 0};
-  m.Txt(T(7), {0, 48, 600, 80}, head);
+  int hw = m.Measure("Quillon", head);
+  m.Txt("Quillon", {40, 48, 40 + hw, 80}, head);
+  TextStyle sub = Style(14, kHeaderSub);
+  sub.padding = {12, 3, 0, 0};
+  m.Txt(T(7), {40 + hw, 48, 340 + hw, 80}, sub);
   m.Txt(T(8), {40, 118, 160, 138}, Style(13, kMuted));
   m.Img("mainWnd/installDirEdit.png", {40, 146, 430, 182}, {6, 6, 6, 6});
   TextStyle edit = Style(13, kInk);
