@@ -22,6 +22,33 @@ void Nearest(Canvas& dst, const Canvas& src, int x, int y, int k) {
 
 }  // namespace
 
+Canvas ZoomSheet(const std::vector<Image>& images, int zoom) {
+  // The marks and icons, magnified pixel for pixel, to judge their edges.
+  std::vector<const Image*> picked;
+  for (const Image& im : images)
+    if (im.canvas.width() <= 112 && im.canvas.height() <= 112 && im.path.find("installBtnAnimate/0") == std::string::npos)
+      picked.push_back(&im);
+  const int W = 1600, gap = 12;
+  int x = gap, y = gap, rowH = 0;
+  std::vector<std::pair<int, int>> at;
+  for (const Image* im : picked) {
+    int w = im->canvas.width() * zoom, h = im->canvas.height() * zoom;
+    if (x + w + gap > W) { x = gap; y += rowH + gap; rowH = 0; }
+    at.push_back({x, y});
+    x += w + gap;
+    rowH = std::max(rowH, h);
+  }
+  Canvas sheet(W, y + rowH + gap);
+  sheet.Clear(Solid(Hex(0xDADDE4)));
+  for (size_t i = 0; i < picked.size(); ++i) {
+    const Canvas& c = picked[i]->canvas;
+    uint32_t back = OnBrand(picked[i]->path) ? palette::kBrand : 0xFFFFFF;
+    sheet.Fill(RoundRect(at[i].first, at[i].second, at[i].first + c.width() * zoom, at[i].second + c.height() * zoom, 0), Hex(back));
+    Nearest(sheet, c, at[i].first, at[i].second, zoom);
+  }
+  return sheet;
+}
+
 Canvas ContactSheet(const std::vector<Image>& images) {
   const int W = 1280, gap = 14;
   struct Tile { const Image* img; float scale; };

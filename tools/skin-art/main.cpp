@@ -1,6 +1,7 @@
 // skin-art: draws the installer's skin images.
 //   skin-art --out DIR            every PNG of the package under DIR (res/res)
 //   skin-art --preview FILE.png   a contact sheet of every image
+//   skin-art --zoom FILE.png      the small images magnified four times
 //   skin-art --language FILE      the package's language table
 //   skin-art --mock DIR [--font FILE]   each page and prompt composed from
 //                                 the images at their layout positions
@@ -35,25 +36,26 @@ bool Save(const std::string& path, const skinart::Canvas& c, size_t* bytes = nul
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: skin-art [--out DIR] [--preview FILE.png] [--language FILE] [--mock DIR [--font FILE]]\n");
+  std::fprintf(stderr, "usage: skin-art [--out DIR] [--preview FILE.png] [--zoom FILE.png] [--language FILE] [--mock DIR [--font FILE]]\n");
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string out, preview, mock, language, font = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  std::string out, preview, zoom, mock, language, font = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (i + 1 >= argc) return Usage();
     if (a == "--out") out = argv[++i];
     else if (a == "--preview") preview = argv[++i];
     else if (a == "--mock") mock = argv[++i];
+    else if (a == "--zoom") zoom = argv[++i];
     else if (a == "--language") language = argv[++i];
     else if (a == "--font") font = argv[++i];
     else return Usage();
   }
-  if (out.empty() && preview.empty() && mock.empty() && language.empty()) return Usage();
+  if (out.empty() && preview.empty() && mock.empty() && language.empty() && zoom.empty()) return Usage();
 
   std::vector<skinart::Image> images = skinart::DrawAll();
   if (!out.empty()) {
@@ -78,6 +80,10 @@ int main(int argc, char** argv) {
   }
   if (!preview.empty() && !Save(preview, skinart::ContactSheet(images))) {
     std::fprintf(stderr, "skin-art: cannot write %s\n", preview.c_str());
+    return 1;
+  }
+  if (!zoom.empty() && !Save(zoom, skinart::ZoomSheet(images, 4))) {
+    std::fprintf(stderr, "skin-art: cannot write %s\n", zoom.c_str());
     return 1;
   }
   if (!mock.empty() && (!MakeDirs(mock) || !skinart::WriteMocks(images, mock, font))) {

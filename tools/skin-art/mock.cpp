@@ -297,12 +297,12 @@ void Prompt(Mock& m, int w, const std::string& title, const std::string& icon, c
 Canvas OnDesk(Canvas& win) {
   Canvas desk(win.width() + 40, win.height() + 40);
   desk.Clear(Solid(Hex(0xC9CDD6)));
-  Shape outline = RoundRect(20, 20, 20 + win.width(), 20 + win.height(), 8);
+  Shape outline = RoundRect(20, 20, 20 + win.width(), 20 + win.height(), 6);
   desk.Shadow(outline, Hex(0x000000, 0.16f), 10, 1, 1);
   Canvas clipped(win.width(), win.height());
   clipped.Draw(win, 0, 0);
   Canvas mask(win.width(), win.height());
-  mask.Fill(RoundRect(0, 0, win.width(), win.height(), 8), Hex(0xFFFFFF));
+  mask.Fill(RoundRect(0, 0, win.width(), win.height(), 6), Hex(0xFFFFFF));
   for (int y = 0; y < win.height(); ++y)
     for (int x = 0; x < win.width(); ++x) {
       const float* p = win.Pixel(x, y);
