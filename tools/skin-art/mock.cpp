@@ -182,7 +182,8 @@ void Page0(Mock& m, int lang, bool tip) {
   m.Txt(T(2), {0, 166, 600, 188}, Style(13, kHeaderSub, kCenter));
   m.Img("mainWnd/installBtn1.png", {200, 228, 400, 276}, {12, 12, 12, 12});
   m.Txt(T(3), {200, 228, 400, 276}, Style(18, kWhite, kCenter, true));
-  m.Img("mainWnd/Cb2.png", {200, 296, 216, 312});
+  // The hint shows when the agreement box is clear.
+  m.Img(tip ? "mainWnd/Cb1.png" : "mainWnd/Cb2.png", {200, 296, 216, 312});
   TextStyle link = Style(12, kBrand);
   link.underline = true;
   m.Txt(T(4), {222, 294, 522, 314}, link);
