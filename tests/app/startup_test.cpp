@@ -27,7 +27,11 @@ Outcome RunHelper(const std::wstring& args, Utils::PipedProcess* keep = nullptr)
   if (keep) return o;
   char buffer[4096];
   size_t got = 0;
-  for (int reads = 0; reads < 1000 && child.ReadOutput(buffer, sizeof buffer, &got); ++reads) o.output.append(buffer, got);
+  for (int reads = 0; reads < 1000 && child.ReadOutput(buffer, sizeof buffer, &got); ++reads) {
+    for (size_t i = 0; i < got; ++i) {
+      if (buffer[i] != '\r') o.output += buffer[i];  // Windows' text-mode output
+    }
+  }
   if (!child.WaitFor(60000, &o.code)) {
     child.Terminate();
     ADD_FAILURE() << "startup_run did not end";
@@ -78,7 +82,8 @@ TEST(Startup, ACrashIsReportedAndStillEndsTheProcess) {
   const std::string step = "step \xe5\xb4\xa9\xe6\xba\x83\xe9\x80\x80\xe5\x87\xba\n";  // 崩溃退出
   const size_t at = o.output.find(step);
   ASSERT_NE(at, std::string::npos) << o.output;
-  EXPECT_EQ(o.output.substr(at + step.size()), "crash\n");
+  // Wine follows with its own account of the crash on the same stream.
+  EXPECT_EQ(o.output.substr(at + step.size(), 6), "crash\n");
   EXPECT_EQ(o.output.find("exit"), std::string::npos) << o.output;
 }
 
