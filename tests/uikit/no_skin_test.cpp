@@ -1,3 +1,5 @@
+// Built twice: into a program without a skin and into one whose skin
+// resource is empty. Neither finds content.
 #include <gtest/gtest.h>
 
 #include "uikit/package.h"
