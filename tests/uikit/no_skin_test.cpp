@@ -16,6 +16,9 @@ TEST(NoSkin, FindsNothingAndOpensNothing) {
   EXPECT_EQ(OpenPackageOnce(bytes.data(), bytes.size(), &error), nullptr);
   EXPECT_EQ(error, "Error opening zip file");
   EXPECT_EQ(OpenedPackage(), nullptr);
+  EXPECT_EQ(OpenEmbeddedSkinPackage(&error), nullptr);
+  EXPECT_EQ(error, "Error opening zip file");
+  EXPECT_EQ(OpenedPackage(), nullptr);
 }
 
 }  // namespace
