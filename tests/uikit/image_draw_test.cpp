@@ -170,3 +170,25 @@ TEST(DrawImageTest, MissingImageDrawsNothing) {
 
 }  // namespace
 }  // namespace SkinUI
+
+#include "gfx_scene.h"
+
+namespace SkinUI {
+namespace {
+
+// The scene's pixels are fixed: the same hash on every target and after
+// every change that was not meant to change what is drawn. When a change
+// is meant to, look at skinui_gfx_sample's picture, then update the value.
+TEST(DrawImageTest, SceneDrawsTheSamePixelsOnEveryTarget) {
+  const skinui_test::SceneArt art = skinui_test::MakeSceneArt();
+  Bitmap page;
+  page.width = 600;
+  page.height = 400;
+  page.pixels.assign(600 * 400, 0);
+  Surface s(page);
+  skinui_test::PaintScene(s, art);
+  EXPECT_EQ(skinui_test::PixelHash(page), 0xf83298c6e2c76847ull);
+}
+
+}  // namespace
+}  // namespace SkinUI
