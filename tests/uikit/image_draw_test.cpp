@@ -192,3 +192,28 @@ TEST(DrawImageTest, SceneDrawsTheSamePixelsOnEveryTarget) {
 
 }  // namespace
 }  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+TEST(DrawImageTest, ExtremeMarkupValuesStayInsideTheControl) {
+  const Bitmap img = NinePartImage();
+  ImageDescriptor d;
+  d.file = "x.png";
+  d.corner = {2147483647, 2147483647, 2147483647, 5};
+  d.dest = {-2147483647, -5, 2147483647, 2147483647};
+  d.xtiled = d.ytiled = true;
+  Bitmap b = Canvas(8, 8);
+  Surface s(b);
+  DrawImage(s, img, d, {2, 2, 6, 6});
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      if (x < 2 || x >= 6 || y < 2 || y >= 6) {
+        EXPECT_EQ(b.At(x, y), 0u);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace SkinUI
