@@ -34,6 +34,7 @@ struct Options {
   long long dropAfter = -1;       // close the connection after this many body bytes
   bool dropOnce = false;
   long long stallAfter = -1;      // stop sending after this many body bytes
+  bool stallOnce = false;
   double rate = 0;                // bytes per second per response
   bool ignoreRange = false;
   bool noLength = false;
@@ -46,7 +47,7 @@ struct Options {
 const char kUsage[] =
     "usage: pkgserver --file PATH [--port N] [--port-file FILE] [--time-limit SECONDS]\n"
     "                 [--md5 lower|upper|wrong|missing] [--status CODE] [--get-status CODE]\n"
-    "                 [--drop-after BYTES [--drop-once]] [--stall-after BYTES]\n"
+    "                 [--drop-after BYTES [--drop-once]] [--stall-after BYTES [--stall-once]]\n"
     "                 [--rate BYTES_PER_SECOND] [--ignore-range] [--no-length] [--redirect-loop]\n"
     "                 [--change-to PATH [--change-after GETS]] [--html [--html-type TYPE]]\n";
 
@@ -79,6 +80,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     else if (a == "--drop-after") o->dropAfter = static_cast<long long>(number());
     else if (a == "--drop-once") o->dropOnce = true;
     else if (a == "--stall-after") o->stallAfter = static_cast<long long>(number());
+    else if (a == "--stall-once") o->stallOnce = true;
     else if (a == "--rate") o->rate = number();
     else if (a == "--ignore-range") o->ignoreRange = true;
     else if (a == "--no-length") o->noLength = true;
@@ -194,6 +196,7 @@ class PackageServer {
     std::ifstream file;
     long long sent = 0;
     bool drops = false;
+    bool stalls = false;
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
   };
 
@@ -219,6 +222,7 @@ class PackageServer {
       t->file.open(v.path, std::ios::binary);
       if (!t->file) return Fail(res, 500);
       t->drops = o_.dropAfter >= 0 && !(o_.dropOnce && dropped_.exchange(true));
+      t->stalls = o_.stallAfter >= 0 && !(o_.stallOnce && stalled_.exchange(true));
     }
     const long long size = v.size;
     auto provide = [this, t](size_t offset, size_t length, httplib::DataSink& sink) {
@@ -247,7 +251,7 @@ class PackageServer {
       n = static_cast<size_t>(o_.dropAfter - t.sent);
       if (n == 0) return false;  // closes the connection mid-body
     }
-    if (o_.stallAfter >= 0 && t.sent + static_cast<long long>(n) > o_.stallAfter) {
+    if (t.stalls && t.sent + static_cast<long long>(n) > o_.stallAfter) {
       n = static_cast<size_t>(o_.stallAfter - t.sent);
       if (n == 0) {
         while (!stopping_.load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -276,6 +280,7 @@ class PackageServer {
   std::atomic<size_t> current_{0};
   std::atomic<int> gets_{0};
   std::atomic<bool> dropped_{false};
+  std::atomic<bool> stalled_{false};
 };
 
 }  // namespace
