@@ -9,7 +9,21 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include <cstdio>
+#include <cwctype>
+#include <string>
+
+#include "utils/file_io.h"
+#include "utils/text.h"
 #include "win_downloader.h"
+
+namespace {
+// The callback of the service call running on this thread, for the
+// watchdog's timer, which the service's own message loop dispatches.
+thread_local CWinDownloader::CBindCallback* t_watched = nullptr;
+constexpr UINT kWatchdogPeriodMs = 250;
+void CALLBACK WatchdogTick(HWND, UINT, UINT_PTR, DWORD);
+}  // namespace
 
 // Not reference counted: it lives exactly as long as its downloader, which
 // outlives every service call made with it.
@@ -45,9 +59,13 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) override {
+    if (stalled_) return E_ABORT;
     return owner_->OnProgress(progress, progressMax);
   }
-  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override {
+    binding_ = nullptr;  // not to be aborted any more
+    return E_NOTIMPL;
+  }
   HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO* info) override {
     if (info) info->dwCodePage = CP_UTF8;
     return E_NOTIMPL;
@@ -61,21 +79,79 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
     return S_OK;
   }
   // Called for the final response, after redirects; the last one counts.
-  HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR, LPCWSTR, LPWSTR* additional) override {
+  HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR headers, LPCWSTR, LPWSTR* additional) override {
     if (additional) *additional = nullptr;
     httpStatus_ = status;
+    contentType_ = HeaderValue(headers ? headers : L"", L"content-type:");
     return S_OK;
   }
 
-  // Both on the worker, around one service call.
-  void ForgetStatus() { httpStatus_ = 0; }
+  // All on the worker, around one service call.
+  void ForgetStatus() {
+    httpStatus_ = 0;
+    contentType_.clear();
+    stalled_ = false;
+  }
   DWORD HttpStatus() const { return httpStatus_; }
+  const std::string& ContentType() const { return contentType_; }
+  bool Stalled() const { return stalled_; }
+
+  // The watchdog: nothing new for the stall limit aborts the binding.
+  void CheckStall() {
+    if (stalled_) return;
+    if (CWinDownloader::NowMs() - owner_->lastChangeMs_.load() < owner_->stallSeconds_ * 1000L) return;
+    stalled_ = true;
+    if (binding_) binding_->Abort();
+  }
 
  private:
   CWinDownloader* const owner_;
+  // The value of header `name` (lower case, with its colon) in a block of
+  // "Name: value\r\n" lines, in ASCII.
+  static std::string HeaderValue(const std::wstring& headers, const std::wstring& name) {
+    size_t at = 0;
+    while (at < headers.size()) {
+      size_t end = headers.find(L'\n', at);
+      if (end == std::wstring::npos) end = headers.size();
+      std::wstring line = headers.substr(at, end - at);
+      at = end + 1;
+      if (line.size() < name.size()) continue;
+      bool same = true;
+      for (size_t i = 0; i < name.size() && same; ++i) same = towlower(line[i]) == name[i];
+      if (!same) continue;
+      std::string value;
+      for (size_t i = name.size(); i < line.size(); ++i) {
+        if (line[i] > 32 && line[i] < 127) value += static_cast<char>(line[i]);
+        else if (!value.empty() && line[i] == L' ') value += ' ';
+      }
+      return value;
+    }
+    return "";
+  }
+
   IBinding* binding_ = nullptr;
   DWORD httpStatus_ = 0;
+  std::string contentType_;
+  bool stalled_ = false;
 };
+
+namespace {
+void CALLBACK WatchdogTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (t_watched) t_watched->CheckStall();
+}
+
+// The service stores whatever answered; an HTML page in place of the
+// package is found by its type or its first bytes.
+bool SavedHtml(const std::wstring& path, const std::string& contentType) {
+  if (LooksLikeHtml(contentType.c_str(), "", 0)) return true;
+  FILE* file = Utils::OpenFile(path, "rb");
+  if (!file) return false;
+  char head[512];
+  const size_t n = std::fread(head, 1, sizeof head, file);
+  std::fclose(file);
+  return LooksLikeHtml(nullptr, head, n);
+}
+}  // namespace
 
 CWinDownloader::CBindCallback* CWinDownloader::NewBindCallback(CWinDownloader* owner) {
   return new CBindCallback(owner);
@@ -92,9 +168,20 @@ CWinDownloader::ServiceThread::~ServiceThread() {
 int32_t CWinDownloader::DownloadOnce(const std::wstring& address) {
   CBindCallback* callback = bindCallback_.get();
   callback->ForgetStatus();
+  lastProgress_.store(0);
+  lastChangeMs_.store(NowMs());
+  t_watched = callback;
+  const UINT_PTR watchdog = SetTimer(nullptr, 0, kWatchdogPeriodMs, WatchdogTick);
   HRESULT result = URLDownloadToFileW(nullptr, address.c_str(), savePath_.c_str(), 0,
                                       static_cast<IBindStatusCallbackEx*>(callback));
+  if (watchdog) KillTimer(nullptr, watchdog);
+  t_watched = nullptr;
+  if (callback->Stalled()) result = ServiceResult::kTimeout;
   if (SUCCEEDED(result)) result = ServiceResult::FromHttpStatus(static_cast<long>(callback->HttpStatus()));
+  if (SUCCEEDED(result) && SavedHtml(savePath_, callback->ContentType())) {
+    ReportHtmlAnswer(callback->ContentType().c_str());
+    result = ServiceResult::kDownloadFailure;
+  }
   if (FAILED(result)) DeleteFileW(savePath_.c_str());
   return result;
 }
