@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app/analytics_adapter.h"
+#include "proxy.h"
 #include "utils/file_io.h"
 #include "utils/log.h"
 #include "utils/text.h"
@@ -168,7 +169,7 @@ int CurlClient::Transfer(Sink* sink) {
                   ? curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeOffset_))
                   : curl_easy_setopt(handle_, CURLOPT_RANGE, range.c_str());
   }
-  if (result == 0) result = curl_easy_perform(handle_);
+  if (result == 0) result = PerformThroughProxy(handle_, realUrl_);
   curl_slist_free_all(headers);
   return result;
 }
@@ -260,7 +261,7 @@ CURL* CurlClient::Head(const std::string& url) {
   }
   int code = SetHeaderQueryOptions(handle, url, CURLOPT_FOLLOWLOCATION);
   if (code == 0) {
-    code = curl_easy_perform(handle);
+    code = PerformThroughProxy(handle, url);
     if (code != 0) UTILS_LOG(L"error:%d:%s", code, CurlText(code).c_str());
   }
   UTILS_LOG(L"error:%d:%s", code, CurlText(code).c_str());
@@ -292,7 +293,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
   if (CURL* handle = curl_easy_init()) {
     code = SetHeaderQueryOptions(handle, url, CURLOPT_HEADER);
     if (code == 0) {
-      curl_easy_perform(handle);
+      PerformThroughProxy(handle, url);
       curl_off_t reported = -1;
       curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &reported);
       length = static_cast<double>(reported);
@@ -313,7 +314,7 @@ std::string CurlClient::GetRealUrl_Str(const std::string& url) {
   if (CURL* handle = curl_easy_init()) {
     int code = SetHeaderQueryOptions(handle, url, CURLOPT_FOLLOWLOCATION);
     if (code == 0) {
-      code = curl_easy_perform(handle);
+      code = PerformThroughProxy(handle, url);
       if (code != 0) {
         UTILS_LOG(L"error:%d:%s", code, CurlText(code).c_str());
       } else {

@@ -6,6 +6,7 @@
 
 #include "app/installer_config.h"
 #include "curl_client.h"
+#include "proxy.h"
 #include "utils/file_io.h"
 #include "utils/log.h"
 #include "utils/text.h"
@@ -202,7 +203,7 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
   code |= curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, CurlClient::DiscardBody);
   code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
-  if (code != 0 || curl_easy_perform(handle) != CURLE_OK) {
+  if (code != 0 || PerformThroughProxy(handle, url) != CURLE_OK) {
     curl_easy_cleanup(handle);
     curl_slist_free_all(headers);
     return false;
@@ -286,7 +287,7 @@ int CMTCurlDownloader::downloadExe(CMTCurlDownloader* self, DownloadPartNode* no
   }
   node->answerChecked = false;
   node->refusedHtml = false;
-  result = curl_easy_perform(h);
+  result = PerformThroughProxy(h, node->url);
   // A range that is full is complete, even when the server kept sending
   // (it ignored the range) and the write was refused.
   if (result == CURLE_WRITE_ERROR && node->file && node->nextOffset > node->lastOffset) result = 0;
