@@ -1,6 +1,7 @@
 #include "proxy.h"
 
 #include <cctype>
+#include <mutex>
 #include <vector>
 
 #include "utils/log.h"
@@ -34,6 +35,9 @@ bool Matches(const char* pattern, const char* text) {
   if (*pattern == '*') return Matches(pattern + 1, text) || (*text && Matches(pattern, text + 1));
   return *text && *pattern == *text && Matches(pattern + 1, text + 1);
 }
+
+std::mutex g_authoritiesMutex;
+std::string g_authorities;  // guarded by g_authoritiesMutex
 
 bool IsProxyFailure(CURLcode code) {
   return code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT || code == CURLE_PROXY;
@@ -70,7 +74,16 @@ bool BypassesProxy(const std::string& bypass, const std::string& host) {
   return false;
 }
 
+void SetTrustedAuthoritiesForTesting(const std::string& pemPath) {
+  std::lock_guard<std::mutex> lock(g_authoritiesMutex);
+  g_authorities = pemPath;
+}
+
 CURLcode PerformThroughProxy(CURL* handle, const std::string& url) {
+  {
+    std::lock_guard<std::mutex> lock(g_authoritiesMutex);
+    if (!g_authorities.empty()) curl_easy_setopt(handle, CURLOPT_CAINFO, g_authorities.c_str());
+  }
   const std::string proxy = SystemProxyFor(url);
   if (!proxy.empty()) curl_easy_setopt(handle, CURLOPT_PROXY, proxy.c_str());
   CURLcode code = curl_easy_perform(handle);

@@ -21,7 +21,12 @@ std::string SystemProxyFor(const std::string& url);
 
 // curl_easy_perform through SystemProxyFor(url); when a proxy was named
 // and cannot be reached, the transfer is performed once more directly.
+// Every transfer of the download engine is performed here.
 CURLcode PerformThroughProxy(CURL* handle, const std::string& url);
+
+// Tests only: the certificate authorities (a PEM file) that every transfer
+// trusts instead of the system's; empty for the system's again.
+void SetTrustedAuthoritiesForTesting(const std::string& pemPath);
 
 // Pieces of the Windows settings, portable so that they can be tested:
 // the entry of a proxy list ("host:port", or "http=host:port;https=...")

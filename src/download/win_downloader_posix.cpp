@@ -10,6 +10,7 @@
 
 #include <cstdio>
 
+#include "proxy.h"
 #include "utils/file_io.h"
 #include "utils/text.h"
 #include "win_downloader.h"
@@ -104,7 +105,7 @@ int32_t CWinDownloader::DownloadOnce(const std::wstring& address) {
   code |= curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
   code |= curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, CBindCallback::Progress);
   code |= curl_easy_setopt(handle, CURLOPT_XFERINFODATA, bindCallback_.get());
-  if (code == 0) code = curl_easy_perform(handle);
+  if (code == 0) code = PerformThroughProxy(handle, url);
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_cleanup(handle);

@@ -42,6 +42,7 @@ struct Options {
   std::string changeTo;           // a second file served after --change-after GETs
   int changeAfter = 1;
   std::string htmlType;           // GETs of the file answer an HTML page with 200 and this type
+  std::string tlsCert, tlsKey;    // serve HTTPS with this certificate chain and key
 };
 
 const char kUsage[] =
@@ -49,7 +50,8 @@ const char kUsage[] =
     "                 [--md5 lower|upper|wrong|missing] [--status CODE] [--get-status CODE]\n"
     "                 [--drop-after BYTES [--drop-once]] [--stall-after BYTES [--stall-once]]\n"
     "                 [--rate BYTES_PER_SECOND] [--ignore-range] [--no-length] [--redirect-loop]\n"
-    "                 [--change-to PATH [--change-after GETS]] [--html [--html-type TYPE]]\n";
+    "                 [--change-to PATH [--change-after GETS]] [--html [--html-type TYPE]]\n"
+    "                 [--tls-cert PEM --tls-key PEM]\n";
 
 [[noreturn]] void Usage(const char* problem) {
   std::fprintf(stderr, "pkgserver: %s\n%s", problem, kUsage);
@@ -89,6 +91,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     else if (a == "--change-after") o->changeAfter = static_cast<int>(number());
     else if (a == "--html") o->htmlType = o->htmlType.empty() ? "text/html; charset=utf-8" : o->htmlType;
     else if (a == "--html-type") o->htmlType = value();
+    else if (a == "--tls-cert") o->tlsCert = value();
+    else if (a == "--tls-key") o->tlsKey = value();
     else if (a == "--help") {
       std::fputs(kUsage, stdout);
       std::exit(0);
@@ -97,6 +101,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     }
   }
   if (o->file.empty()) Usage("--file is required");
+  if (o->tlsCert.empty() != o->tlsKey.empty()) Usage("--tls-cert and --tls-key go together");
   if (o->md5Mode != "lower" && o->md5Mode != "upper" && o->md5Mode != "wrong" && o->md5Mode != "missing")
     Usage("--md5 takes lower, upper, wrong or missing");
   return true;
@@ -301,7 +306,19 @@ int main(int argc, char** argv) {
     versions.push_back(v);
   }
   PackageServer package(o, versions);
-  httplib::Server server;
+  std::unique_ptr<httplib::Server> served;
+  if (!o.tlsCert.empty()) {
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
+    auto tls = std::make_unique<httplib::SSLServer>(o.tlsCert.c_str(), o.tlsKey.c_str());
+    if (!tls->is_valid()) Usage("cannot use the TLS certificate or key");
+    served = std::move(tls);
+#else
+    Usage("this build serves no TLS");
+#endif
+  } else {
+    served = std::make_unique<httplib::Server>();
+  }
+  httplib::Server& server = *served;
   package.Install(&server);
   const int port = o.port ? (server.bind_to_port("127.0.0.1", o.port) ? o.port : -1)
                           : server.bind_to_any_port("127.0.0.1");
