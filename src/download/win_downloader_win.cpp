@@ -9,20 +9,21 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cwctype>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "utils/file_io.h"
 #include "utils/text.h"
 #include "win_downloader.h"
 
 namespace {
-// The callback of the service call running on this thread, for the
-// watchdog's timer, which the service's own message loop dispatches.
-thread_local CWinDownloader::CBindCallback* t_watched = nullptr;
-constexpr UINT kWatchdogPeriodMs = 250;
-void CALLBACK WatchdogTick(HWND, UINT, UINT_PTR, DWORD);
+constexpr auto kWatchdogPeriod = std::chrono::milliseconds(250);
 }  // namespace
 
 // Not reference counted: it lives exactly as long as its downloader, which
@@ -53,7 +54,8 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
   ULONG STDMETHODCALLTYPE Release() override { return 0; }
 
   HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding* binding) override {
-    binding_ = binding;  // kept, never used
+    std::lock_guard<std::recursive_mutex> lock(bindingMutex_);
+    binding_ = binding;  // kept for the watchdog's abort
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
@@ -63,6 +65,7 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
     return owner_->OnProgress(progress, progressMax);
   }
   HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override {
+    std::lock_guard<std::recursive_mutex> lock(bindingMutex_);
     binding_ = nullptr;  // not to be aborted any more
     return E_NOTIMPL;
   }
@@ -90,17 +93,22 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
   void ForgetStatus() {
     httpStatus_ = 0;
     contentType_.clear();
-    stalled_ = false;
+    stalled_.store(false);
   }
   DWORD HttpStatus() const { return httpStatus_; }
   const std::string& ContentType() const { return contentType_; }
-  bool Stalled() const { return stalled_; }
+  bool Stalled() const { return stalled_.load(); }
 
-  // The watchdog: nothing new for the stall limit aborts the binding.
+  // On the watchdog's thread: nothing new for the stall limit aborts the
+  // binding. The service's own wait takes only its own messages, so the
+  // abort cannot wait for the worker; the binding passes it to the
+  // worker's apartment as it does the network's reports. The lock keeps
+  // the binding from being forgotten (and released) during the call.
   void CheckStall() {
-    if (stalled_) return;
+    if (stalled_.load()) return;
     if (CWinDownloader::NowMs() - owner_->lastChangeMs_.load() < owner_->stallSeconds_ * 1000L) return;
-    stalled_ = true;
+    stalled_.store(true);
+    std::lock_guard<std::recursive_mutex> lock(bindingMutex_);
     if (binding_) binding_->Abort();
   }
 
@@ -129,17 +137,14 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
     return "";
   }
 
-  IBinding* binding_ = nullptr;
+  std::recursive_mutex bindingMutex_;
+  IBinding* binding_ = nullptr;  // guarded by bindingMutex_
   DWORD httpStatus_ = 0;
   std::string contentType_;
-  bool stalled_ = false;
+  std::atomic<bool> stalled_{false};
 };
 
 namespace {
-void CALLBACK WatchdogTick(HWND, UINT, UINT_PTR, DWORD) {
-  if (t_watched) t_watched->CheckStall();
-}
-
 // The service stores whatever answered; an HTML page in place of the
 // package is found by its type or its first bytes.
 bool SavedHtml(const std::wstring& path, const std::string& contentType) {
@@ -170,12 +175,25 @@ int32_t CWinDownloader::DownloadOnce(const std::wstring& address) {
   callback->ForgetStatus();
   lastProgress_.store(0);
   lastChangeMs_.store(NowMs());
-  t_watched = callback;
-  const UINT_PTR watchdog = SetTimer(nullptr, 0, kWatchdogPeriodMs, WatchdogTick);
+  std::mutex doneMutex;
+  std::condition_variable doneChanged;
+  bool done = false;
+  std::thread watchdog([&] {
+    std::unique_lock<std::mutex> lock(doneMutex);
+    while (!doneChanged.wait_for(lock, kWatchdogPeriod, [&] { return done; })) {
+      lock.unlock();
+      callback->CheckStall();
+      lock.lock();
+    }
+  });
   HRESULT result = URLDownloadToFileW(nullptr, address.c_str(), savePath_.c_str(), 0,
                                       static_cast<IBindStatusCallbackEx*>(callback));
-  if (watchdog) KillTimer(nullptr, watchdog);
-  t_watched = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(doneMutex);
+    done = true;
+  }
+  doneChanged.notify_all();
+  watchdog.join();
   if (callback->Stalled()) result = ServiceResult::kTimeout;
   if (SUCCEEDED(result)) result = ServiceResult::FromHttpStatus(static_cast<long>(callback->HttpStatus()));
   if (SUCCEEDED(result) && SavedHtml(savePath_, callback->ContentType())) {

@@ -216,14 +216,22 @@ TEST_F(WinDownloaderTest, AnEmptySavePathFailsAtOnce) {
 
 TEST_F(WinDownloaderTest, AStalledTransferIsAbortedAndTheNextAttemptCompletes) {
   const std::string bytes = PatternBytes(2 * kMiB);
-  PackageServer server("package.exe", bytes, {"--stall-after", "500000", "--stall-once"});
-  ASSERT_TRUE(server.ready());
-  CWinDownloader downloader(std::ref(recorder_), Wide(server.ShortUrl()), Wide(out_ / "package.exe"));
-  downloader.SetStallSeconds(1);
-  downloader.Start();
-  ASSERT_TRUE(recorder_.WaitFor({1003, 1004}));
+  auto server = std::make_unique<PackageServer>("package.exe", bytes,
+                                                std::vector<std::string>{"--stall-after", "500000", "--stall-once"});
+  ASSERT_TRUE(server->ready());
+  auto downloader = std::make_unique<CWinDownloader>(std::ref(recorder_), Wide(server->ShortUrl()),
+                                                     Wide(out_ / "package.exe"));
+  downloader->SetStallSeconds(1);
+  downloader->Start();
+  const bool ended = recorder_.WaitFor({1003, 1004});
+  const size_t gets = server->Requests("GET").size();
+  // Should the stall not end, the server's end does: the test fails
+  // instead of waiting for the stalled worker.
+  server.reset();
+  downloader.reset();
+  ASSERT_TRUE(ended);
   EXPECT_EQ(recorder_.All().back().code, 1003);
-  EXPECT_GE(server.Requests("GET").size(), 2u) << "the stalled attempt ended and another one ran";
+  EXPECT_GE(gets, 2u) << "the stalled attempt ended and another one ran";
   EXPECT_TRUE(ReadBytes(out_ / "package.exe") == bytes) << "the file differs";
 }
 
