@@ -255,7 +255,9 @@ TEST_F(MtCurlDownloaderTest, RangesOfAFileThatChangedAreNeverJoinedAndTheNewFile
   ASSERT_TRUE(pass.Run());
   EXPECT_EQ(pass.recorder.CodesWithoutProgress(), (std::vector<int>{1001, 1005, 1001, 1006, 1003}));
   for (const auto& n : pass.recorder.All()) {
-    if (n.code == 1005) EXPECT_EQ(n.value, static_cast<double>(CMTCurlDownloader::kChangedFile));
+    if (n.code == 1005) {
+      EXPECT_EQ(n.value, static_cast<double>(CMTCurlDownloader::kChangedFile));
+    }
   }
   EXPECT_TRUE(ReadBytes(save) == second) << "never ranges of two contents joined";
   bool askedIfRange = false;
