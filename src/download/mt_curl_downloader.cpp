@@ -411,10 +411,6 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
       std::lock_guard<std::mutex> lock(self->mutex_);
       self->lastPercent_ = 0.0;
     }
-    // Hashed while the ranges landed: only the bytes still behind are
-    // read now, before the join moves them.
-    auto hashed = self->hasher_.Finish();
-    if (self->restarted_.load()) hashed = {"", -1};
     // Appends the later parts to part 0 and moves it to the save path. A
     // join that cannot open part 0, copy a part or rename the result fails
     // the pass rather than report a package that is not there.
@@ -430,6 +426,11 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
       UTILS_LOG(L"partPath::%s", self->parts_[i]->partPath.c_str());
     }
     if (first && std::fclose(first) != 0) ok = false;
+    // Hashed while the ranges landed, and during the join (which does not
+    // touch the bytes the hasher reads): only what is still behind is read
+    // now, before the rename moves the files.
+    auto hashed = self->hasher_.Finish();
+    if (self->restarted_.load()) hashed = {"", -1};
     cause = ok ? 0 : kJoinFailed;
     if (ok) {
       Utils::DeleteFileAt(self->savePath_);
