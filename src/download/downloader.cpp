@@ -115,21 +115,3 @@ size_t AnswerHeaders::Collect(char* data, size_t size, size_t count, void* objec
   }
   return n;
 }
-
-bool HashFilePrefix(const std::wstring& path, int64_t bytes, Utils::Md5* md5) {
-  if (bytes <= 0) return bytes == 0;
-  FILE* file = Utils::OpenFile(path, "rb");
-  if (!file) return false;
-  constexpr size_t kBlock = 1 << 20;
-  std::unique_ptr<unsigned char[]> block(new unsigned char[kBlock]);
-  int64_t left = bytes;
-  while (left > 0) {
-    const size_t want = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(kBlock)));
-    const size_t n = std::fread(block.get(), 1, want, file);
-    if (n == 0) break;
-    md5->Update(block.get(), n);
-    left -= static_cast<int64_t>(n);
-  }
-  std::fclose(file);
-  return left == 0;
-}

@@ -44,10 +44,6 @@ bool IsUsableMd5(const std::string& md5);
 // the file cannot be read.
 std::string PackageMd5(const std::wstring& path);
 
-namespace Utils {
-class Md5;
-}
-
 // A package answer that is an HTML page (a portal's or a proxy's error
 // page sent with 200): by its Content-Type, or by its first bytes when the
 // type claims otherwise. Such an answer is never stored.
@@ -74,7 +70,3 @@ struct AnswerHeaders {
   // CURLOPT_HEADERFUNCTION with CURLOPT_HEADERDATA = an AnswerHeaders.
   static size_t Collect(char* data, size_t size, size_t count, void* headers);
 };
-
-// Feeds the first `bytes` bytes of the file at `path` into `md5`; false
-// when the file is shorter or cannot be read.
-bool HashFilePrefix(const std::wstring& path, int64_t bytes, Utils::Md5* md5);
