@@ -1,6 +1,7 @@
 #include "proxy.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -38,6 +39,19 @@ bool Matches(const char* pattern, const char* text) {
 
 std::mutex g_authoritiesMutex;
 std::string g_authorities;  // guarded by g_authoritiesMutex
+
+// libcurl's own proxy variables, which it reads at every transfer.
+bool EnvironmentNamesProxy(const std::string& url) {
+  const std::string scheme = Lower(url.substr(0, url.find("://")));
+  std::string upper = scheme;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const std::string& name : {scheme + "_proxy", upper + "_PROXY", std::string("all_proxy"),
+                                  std::string("ALL_PROXY")}) {
+    const char* value = std::getenv(name.c_str());
+    if (value && *value) return true;
+  }
+  return false;
+}
 
 bool IsProxyFailure(CURLcode code) {
   return code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT || code == CURLE_PROXY;
@@ -87,7 +101,7 @@ CURLcode PerformThroughProxy(CURL* handle, const std::string& url) {
   const std::string proxy = SystemProxyFor(url);
   if (!proxy.empty()) curl_easy_setopt(handle, CURLOPT_PROXY, proxy.c_str());
   CURLcode code = curl_easy_perform(handle);
-  if (!proxy.empty() && IsProxyFailure(code)) {
+  if ((!proxy.empty() || EnvironmentNamesProxy(url)) && IsProxyFailure(code)) {
     UTILS_LOG(L"proxy %s failed (%d), connecting directly", Utils::Utf8ToWide(proxy).c_str(), static_cast<int>(code));
     curl_easy_setopt(handle, CURLOPT_PROXY, "");
     code = curl_easy_perform(handle);

@@ -20,7 +20,8 @@
 std::string SystemProxyFor(const std::string& url);
 
 // curl_easy_perform through SystemProxyFor(url); when a proxy was named
-// and cannot be reached, the transfer is performed once more directly.
+// (there, or in libcurl's environment variables) and cannot be reached,
+// the transfer is performed once more directly.
 // Every transfer of the download engine is performed here.
 CURLcode PerformThroughProxy(CURL* handle, const std::string& url);
 

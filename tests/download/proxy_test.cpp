@@ -103,3 +103,18 @@ TEST(ProxyTest, BothCurlDownloadersGoThroughTheUsersProxy) {
   EXPECT_GT(proxy.Forwarded("GET"), singleGets);
   EXPECT_EQ(server.Requests("GET").size(), proxy.Forwarded("GET")) << "every body request went through the proxy";
 }
+
+TEST(ProxyTest, AProxyThatCannotBeReachedGivesWayToADirectConnection) {
+  const std::string bytes = PatternBytes(2 * 1048576);
+  PackageServer server("package.exe", bytes);
+  ASSERT_TRUE(server.ready());
+  quillon_test::ProxySetting setting("127.0.0.1:1");  // nothing listens there
+  ScratchDir out;
+  NotifyRecorder recorder;
+  CCurlDownloader downloader(std::ref(recorder), Utils::Utf8ToWide(server.ShortUrl()),
+                             quillon_test::WidePath(out / "package.exe"));
+  downloader.Start();
+  ASSERT_TRUE(recorder.WaitFor({1003, 1004}));
+  EXPECT_EQ(recorder.All().back().code, 1003);
+  EXPECT_TRUE(ReadBytes(out / "package.exe") == bytes);
+}
