@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app/analytics_adapter.h"
+#include "proxy.h"
 #include "utils/file_io.h"
 #include "utils/log.h"
 #include "utils/text.h"
@@ -21,10 +22,6 @@ std::wstring CurlText(int code) {
 }
 
 bool IsFileUrl(const std::wstring& url) { return url.compare(0, 8, L"file:///") == 0; }
-
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-  return std::fwrite(data, size, count, static_cast<FILE*>(file));
-}
 
 void ReportLengthStatus(long status) {
   wchar_t text[201];
@@ -51,7 +48,9 @@ CurlClient::CurlClient(const std::wstring& url, const std::wstring& savePath, vo
     : url_(url), savePath_(savePath), owner_(owner), hook_(hook) {}
 
 CurlClient::~CurlClient() {
+  hasher_.Abandon();  // it holds the part file open
   Utils::DeleteFileAt(GetSavePath(true));
+  Utils::DeleteFileAt(ValidatorPath(GetSavePath(true)));
   abort_.store(true);
 }
 
@@ -75,16 +74,21 @@ int CurlClient::Start() {
     if (!realUrl_.empty()) fileLength_ = GetDownloadFileLength_Str(realUrl_);
   }
 
+  digest_.clear();
+  digestLength_ = -1;
   int result = 0;
-  FILE* part = nullptr;
+  Sink sink;
+  sink.client = this;
   if (fileLength_ < kMinimumLength) {
     result = kLengthUnusable;
   } else if (!(handle_ = curl_easy_init())) {
     result = kHandleFailed;
-  } else if (!(part = Utils::OpenFile(GetSavePath(true), "ab+"))) {
+  } else if (!(sink.file = Utils::OpenFile(GetSavePath(true), "ab+"))) {
     result = kPartFileFailed;
   } else {
-    result = Transfer(part);
+    result = Transfer(&sink);
+    if (sink.refusedHtml) result = kHtmlAnswer;
+    else if (sink.failed && result == 0) result = CURLE_WRITE_ERROR;
   }
 
   UTILS_LOG(L"error:%d:%s", result, CurlText(result).c_str());
@@ -92,45 +96,130 @@ int CurlClient::Start() {
     curl_easy_cleanup(handle_);
     handle_ = nullptr;
   }
-  if (part && std::fclose(part) != 0 && result == 0) result = CURLE_WRITE_ERROR;
-  if (result == 0) {
+  if (sink.file && std::fclose(sink.file) != 0 && result == 0) result = CURLE_WRITE_ERROR;
+  if (result != 0) {
+    // The next attempt hashes the part file again from its first byte,
+    // in case anything changed it between the attempts.
+    hasher_.Abandon();
+  } else {
+    const std::wstring part = GetSavePath(true);
+    // The digest stands for the file only when it covers every byte the
+    // part file holds.
+    const auto hashed = hasher_.Finish();
+    if (!hashed.first.empty() && hashed.second == Utils::FileSize(part)) {
+      digest_ = hashed.first;
+      digestLength_ = hashed.second;
+    }
+    KeepValidator(part, "");
     // A rename that fails would leave the finished file at the wrong name
     // while the caller believes it is in place.
     Utils::DeleteFileAt(savePath_);
-    if (!Utils::ReplaceFile(GetSavePath(true), savePath_)) result = kRenameFailed;
+    if (!Utils::ReplaceFile(part, savePath_)) result = kRenameFailed;
+  }
+  if (result != 0) {
+    digest_.clear();
+    digestLength_ = -1;
   }
   UTILS_LOG(L"end download");
   return result;
 }
 
-int CurlClient::Transfer(FILE* part) {
-  std::setvbuf(part, nullptr, _IOFBF, kFileBuffer);
+int CurlClient::Transfer(Sink* sink) {
+  std::setvbuf(sink->file, nullptr, _IOFBF, kFileBuffer);
+  const std::wstring part = GetSavePath(true);
+  resumeOffset_ = Utils::FileSize(part);
+  hasher_.Begin({{part, -1}});
+  // A validator kept for a part file names the content its bytes came
+  // from; without a part file it names nothing.
+  const std::string validator = resumeOffset_ > 0 ? ReadValidator(part) : std::string();
+  if (resumeOffset_ <= 0) KeepValidator(part, "");
+
   curl_slist* headers = curl_slist_append(nullptr, "Connection: keep-alive");
   headers = curl_slist_append(headers, "Accept-Encoding: gzip, deflate");
+  if (!validator.empty()) headers = curl_slist_append(headers, ("If-Range: " + validator).c_str());
   curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(handle_, CURLOPT_TCP_KEEPALIVE, 1L);
   curl_easy_setopt(handle_, CURLOPT_TCP_KEEPIDLE, 10L);
   curl_easy_setopt(handle_, CURLOPT_TCP_KEEPINTVL, 10L);
   curl_easy_setopt(handle_, CURLOPT_TIMEOUT, 0L);
   curl_easy_setopt(handle_, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+  // A connection that stops moving would otherwise hold the installer on
+  // its progress page for ever: it becomes a failed attempt (code 28).
+  curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, lowSpeedSeconds_);
+  curl_easy_setopt(handle_, CURLOPT_HEADERFUNCTION, AnswerHeaders::Collect);
+  curl_easy_setopt(handle_, CURLOPT_HEADERDATA, &sink->answer);
 
   int result = 0;
   result |= curl_easy_setopt(handle_, CURLOPT_URL, realUrl_.c_str());
   result |= curl_easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, 1L);
-  result |= curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, WriteToFile);
-  result |= curl_easy_setopt(handle_, CURLOPT_WRITEDATA, part);
+  result |= curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, WriteBody);
+  result |= curl_easy_setopt(handle_, CURLOPT_WRITEDATA, sink);
   result |= curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
   result |= curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, ProgressCallback);
   result |= curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
   result |= curl_easy_setopt(handle_, CURLOPT_FAILONERROR, 1L);
   result |= curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, 60L);
-  resumeOffset_ = Utils::FileSize(GetSavePath(true));
+  const std::string range = std::to_string(resumeOffset_) + "-";
   if (resumeOffset_ > 0) {
-    result |= curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeOffset_));
+    sink->ranged = true;
+    // With a validator: the same "Range: bytes=N-", but an answer of 200
+    // (the content changed) is ours to handle instead of libcurl's refusal.
+    result |= validator.empty()
+                  ? curl_easy_setopt(handle_, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeOffset_))
+                  : curl_easy_setopt(handle_, CURLOPT_RANGE, range.c_str());
   }
-  if (result == 0) result = curl_easy_perform(handle_);
+  if (result == 0) result = PerformThroughProxy(handle_, realUrl_);
   curl_slist_free_all(headers);
   return result;
+}
+
+size_t CurlClient::WriteBody(char* data, size_t size, size_t count, void* object) {
+  auto* sink = static_cast<Sink*>(object);
+  CurlClient* self = sink->client;
+  const size_t n = size * count;
+  if (sink->firstChunk) {
+    sink->firstChunk = false;
+    if (!self->FirstChunk(sink, data, n)) return 0;
+  }
+  if (!sink->file || n == 0) return 0;
+  return std::fwrite(data, 1, n, sink->file);
+}
+
+// Decides on an answer from its headers and first bytes: an HTML page is
+// refused; an answer of 200 to a resumed request means the validator no
+// longer names the content, so the part file starts again from byte 0; a
+// 206 that does not start where the part file ends would splice.
+bool CurlClient::FirstChunk(Sink* sink, const char* data, size_t n) {
+  long status = 0;
+  curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
+  char* type = nullptr;
+  curl_easy_getinfo(handle_, CURLINFO_CONTENT_TYPE, &type);
+  if (LooksLikeHtml(type, data, n)) {
+    sink->refusedHtml = true;
+    ReportHtmlAnswer(type);
+    return false;
+  }
+  const std::wstring part = GetSavePath(true);
+  if (sink->ranged && status == 200) {
+    hasher_.Abandon();
+    std::fclose(sink->file);
+    sink->file = Utils::OpenFile(part, "wb");
+    if (!sink->file) {
+      sink->failed = true;
+      return false;
+    }
+    std::setvbuf(sink->file, nullptr, _IOFBF, kFileBuffer);
+    UTILS_LOG(L"the package changed since byte %lld was stored: again from byte 0",
+              static_cast<long long>(resumeOffset_));
+    resumeOffset_ = 0;
+    hasher_.Begin({{part, -1}});
+  } else if (sink->ranged && status == 206 && sink->answer.rangeStart >= 0 &&
+             sink->answer.rangeStart != resumeOffset_) {
+    return false;
+  }
+  if (resumeOffset_ <= 0) KeepValidator(part, sink->answer.Validator());
+  return true;
 }
 
 int CurlClient::ProgressCallback(void* object, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
@@ -172,7 +261,7 @@ CURL* CurlClient::Head(const std::string& url) {
   }
   int code = SetHeaderQueryOptions(handle, url, CURLOPT_FOLLOWLOCATION);
   if (code == 0) {
-    code = curl_easy_perform(handle);
+    code = PerformThroughProxy(handle, url);
     if (code != 0) UTILS_LOG(L"error:%d:%s", code, CurlText(code).c_str());
   }
   UTILS_LOG(L"error:%d:%s", code, CurlText(code).c_str());
@@ -204,7 +293,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
   if (CURL* handle = curl_easy_init()) {
     code = SetHeaderQueryOptions(handle, url, CURLOPT_HEADER);
     if (code == 0) {
-      curl_easy_perform(handle);
+      PerformThroughProxy(handle, url);
       curl_off_t reported = -1;
       curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &reported);
       length = static_cast<double>(reported);
@@ -225,7 +314,7 @@ std::string CurlClient::GetRealUrl_Str(const std::string& url) {
   if (CURL* handle = curl_easy_init()) {
     int code = SetHeaderQueryOptions(handle, url, CURLOPT_FOLLOWLOCATION);
     if (code == 0) {
-      code = curl_easy_perform(handle);
+      code = PerformThroughProxy(handle, url);
       if (code != 0) {
         UTILS_LOG(L"error:%d:%s", code, CurlText(code).c_str());
       } else {

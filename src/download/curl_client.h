@@ -15,7 +15,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "downloader.h"
+#include "tail_hasher.h"
 
 class CurlClient {
  public:
@@ -27,6 +31,11 @@ class CurlClient {
   static constexpr int kLengthUnusable = -998;
   // The finished part file could not be moved over the save path.
   static constexpr int kRenameFailed = -995;
+  // The server answered an HTML page instead of the package.
+  static constexpr int kHtmlAnswer = -994;
+  // A transfer that moves less than 1 byte per second for this long ends
+  // with libcurl's time-out code (28).
+  static constexpr long kLowSpeedSeconds = 30;
   static constexpr double kMinimumLength = 1048576.0;
 
   CurlClient(const std::wstring& url, const std::wstring& savePath, void* owner, ProgressHook hook);
@@ -54,10 +63,32 @@ class CurlClient {
   std::wstring GetSavePath(bool withPart) const;
   const std::string& RealUrl() const { return realUrl_; }
   double FileLength() const { return fileLength_; }
+  // After a successful Start: the MD5 (32 lower-case hexadecimal digits)
+  // of the bytes moved to the save path, hashed as they arrived; empty
+  // when it is not known.
+  const std::string& Digest() const { return digest_; }
+  int64_t DigestLength() const { return digestLength_; }
+
+  // Tests shorten the stall limit.
+  void SetLowSpeedTime(long seconds) { lowSpeedSeconds_ = seconds; }
 
  private:
+  // Where the body goes: the part file, the digest of everything in it,
+  // and what is known of the answer being received.
+  struct Sink {
+    CurlClient* client = nullptr;
+    FILE* file = nullptr;
+    bool ranged = false;        // this attempt asked for the rest of the part file
+    bool firstChunk = true;     // nothing of this answer has been seen yet
+    bool refusedHtml = false;
+    bool failed = false;        // a write or restart failed
+    AnswerHeaders answer;
+  };
+
   std::string NarrowUrl() const;
-  int Transfer(FILE* part);
+  int Transfer(Sink* sink);
+  static size_t WriteBody(char* data, size_t size, size_t count, void* sink);
+  bool FirstChunk(Sink* sink, const char* data, size_t n);
 
   const std::wstring url_;
   const std::wstring savePath_;
@@ -69,4 +100,12 @@ class CurlClient {
   int64_t lastProgressSecond_ = 0;
   std::atomic<bool> abort_{false};
   std::string realUrl_;
+
+  // Hashes the part file behind the write path during an attempt (its
+  // existing bytes first), so a finished file is checked without a second
+  // pass.
+  CTailHasher hasher_;
+  std::string digest_;
+  int64_t digestLength_ = -1;
+  long lowSpeedSeconds_ = kLowSpeedSeconds;
 };

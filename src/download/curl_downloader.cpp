@@ -15,6 +15,7 @@ constexpr int kPartialFile = 18;  // CURLE_PARTIAL_FILE
 CCurlDownloader::CCurlDownloader(DownloadNotify notify, const std::wstring& url, const std::wstring& savePath)
     : notify_(std::move(notify)), savePath_(savePath), url_(url), client_(url, savePath, this, Progress) {
   Utils::DeleteFileAt(savePath_ + L".part");
+  Utils::DeleteFileAt(ValidatorPath(savePath_ + L".part"));
 }
 
 CCurlDownloader::~CCurlDownloader() {
@@ -68,7 +69,12 @@ unsigned long CCurlDownloader::dlThreadFun(void* downloader) {
   bool accepted = true;
   const std::string expected = ExpectedMd5(self->client_.RealUrl());
   if (IsUsableMd5(expected)) {
-    const std::string actual = PackageMd5(self->savePath_);
+    // Hashed while it arrived; read again only when that digest is
+    // missing or the file at the save path is not the one it covers.
+    std::string actual = self->client_.Digest();
+    if (actual.empty() || Utils::FileSize(self->savePath_) != self->client_.DigestLength()) {
+      actual = PackageMd5(self->savePath_);
+    }
     if (actual.size() == 32 && actual != expected) {
       accepted = false;
       self->Notify(kDownloadMd5Notice, 0.0, L"curl文件md5校验失败");

@@ -24,6 +24,8 @@ class CCurlDownloader : public CDownloader {
 
   // The pause between two attempts of one pass; tests shorten it.
   void SetRetryPause(int milliseconds) { retryPauseMs_ = milliseconds; }
+  // The stall limit of every attempt; tests shorten it.
+  void SetLowSpeedTime(long seconds) { client_.SetLowSpeedTime(seconds); }
 
  private:
   static void Progress(void* owner, double speed, double reserved, double percent);

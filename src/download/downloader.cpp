@@ -1,7 +1,13 @@
 #include "downloader.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <memory>
+
+#include "app/analytics_adapter.h"
 
 #include "utils/file_io.h"
 #include "utils/md5.h"
@@ -24,4 +30,88 @@ std::string PackageMd5(const std::wstring& path) {
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return failed ? std::string() : md5.FinalHex();
+}
+
+namespace {
+
+bool StartsWithNoCase(const char* data, size_t size, const char* prefix) {
+  const size_t n = std::strlen(prefix);
+  if (size < n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    if (std::tolower(static_cast<unsigned char>(data[i])) != prefix[i]) return false;
+  }
+  return true;
+}
+
+std::string Trimmed(const char* data, size_t size) {
+  size_t a = 0;
+  while (a < size && std::isspace(static_cast<unsigned char>(data[a]))) ++a;
+  while (size > a && std::isspace(static_cast<unsigned char>(data[size - 1]))) --size;
+  return std::string(data + a, size - a);
+}
+
+}  // namespace
+
+bool LooksLikeHtml(const char* contentType, const char* data, size_t size) {
+  if (contentType && StartsWithNoCase(contentType, std::strlen(contentType), "text/html")) return true;
+  // A UTF-8 byte order mark and white space may come before the markup.
+  if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
+    data += 3;
+    size -= 3;
+  }
+  while (size > 0 && std::isspace(static_cast<unsigned char>(*data))) {
+    ++data;
+    --size;
+  }
+  return StartsWithNoCase(data, size, "<!doctype html") || StartsWithNoCase(data, size, "<html");
+}
+
+void ReportHtmlAnswer(const char* contentType) {
+  wchar_t text[201];
+  const std::wstring type = Utils::MultiByteToWide(contentType ? contentType : "", Utils::kCodePageUtf8);
+  std::swprintf(text, 201, L"2.下载内容为网页而非安装包，Content-Type=%ls；", type.c_str());
+  ReportStep(L"下载失败原因", 0.0f, text, {{L"AB", L"IN"}});
+}
+
+std::wstring ValidatorPath(const std::wstring& partPath) { return partPath + L".validator"; }
+
+std::string ReadValidator(const std::wstring& partPath) {
+  FILE* file = Utils::OpenFile(ValidatorPath(partPath), "rb");
+  if (!file) return "";
+  char buffer[512];
+  const size_t n = std::fread(buffer, 1, sizeof buffer, file);
+  std::fclose(file);
+  return n == sizeof buffer ? std::string() : std::string(buffer, n);
+}
+
+void KeepValidator(const std::wstring& partPath, const std::string& validator) {
+  const std::wstring path = ValidatorPath(partPath);
+  if (validator.empty() || validator.size() >= 512) {
+    Utils::DeleteFileAt(path);
+    return;
+  }
+  FILE* file = Utils::OpenFile(path, "wb");
+  if (!file) return;
+  const bool written = std::fwrite(validator.data(), 1, validator.size(), file) == validator.size();
+  // A validator that is not whole would name another content.
+  if (std::fclose(file) != 0 || !written) Utils::DeleteFileAt(path);
+}
+
+size_t AnswerHeaders::Collect(char* data, size_t size, size_t count, void* object) {
+  auto* self = static_cast<AnswerHeaders*>(object);
+  const size_t n = size * count;
+  const std::string line = Trimmed(data, n);
+  if (StartsWithNoCase(line.data(), line.size(), "http/")) {
+    *self = AnswerHeaders();
+  } else if (StartsWithNoCase(line.data(), line.size(), "etag:")) {
+    self->etag = Trimmed(line.data() + 5, line.size() - 5);
+  } else if (StartsWithNoCase(line.data(), line.size(), "last-modified:")) {
+    self->lastModified = Trimmed(line.data() + 14, line.size() - 14);
+  } else if (StartsWithNoCase(line.data(), line.size(), "content-range:")) {
+    // "bytes FIRST-LAST/TOTAL"
+    const std::string value = Trimmed(line.data() + 14, line.size() - 14);
+    long long first = -1;
+    if (std::sscanf(value.c_str(), "bytes %lld-", &first) == 1 && first >= 0) self->rangeStart = first;
+  }
+  return n;
 }

@@ -13,6 +13,8 @@
 // no notification arrives after the destructor returns.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -41,3 +43,30 @@ bool IsUsableMd5(const std::string& md5);
 // MD5 of the file at `path` as 32 lower-case hexadecimal digits; empty when
 // the file cannot be read.
 std::string PackageMd5(const std::wstring& path);
+
+// A package answer that is an HTML page (a portal's or a proxy's error
+// page sent with 200): by its Content-Type, or by its first bytes when the
+// type claims otherwise. Such an answer is never stored.
+bool LooksLikeHtml(const char* contentType, const char* data, size_t size);
+// The download failure report for such an answer.
+void ReportHtmlAnswer(const char* contentType);
+
+// The server's validator of the content a part file holds (its ETag, else
+// its Last-Modified), kept beside the part file as "<part file>.validator"
+// so that a resumed request can ask for the rest of that same content only.
+std::wstring ValidatorPath(const std::wstring& partPath);
+std::string ReadValidator(const std::wstring& partPath);  // empty when none is kept
+void KeepValidator(const std::wstring& partPath, const std::string& validator);  // empty: none
+
+// What the body-writing code needs to know of the answer being received:
+// collected by libcurl's header function, reset at every status line (so
+// after redirects it describes the last answer).
+struct AnswerHeaders {
+  std::string etag;
+  std::string lastModified;
+  int64_t rangeStart = -1;  // first byte of a Content-Range, -1 without one
+
+  std::string Validator() const { return etag.empty() ? lastModified : etag; }
+  // CURLOPT_HEADERFUNCTION with CURLOPT_HEADERDATA = an AnswerHeaders.
+  static size_t Collect(char* data, size_t size, size_t count, void* headers);
+};

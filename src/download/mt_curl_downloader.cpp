@@ -6,6 +6,7 @@
 
 #include "app/installer_config.h"
 #include "curl_client.h"
+#include "proxy.h"
 #include "utils/file_io.h"
 #include "utils/log.h"
 #include "utils/text.h"
@@ -52,6 +53,7 @@ CMTCurlDownloader::~CMTCurlDownloader() {
   partsChanged_.notify_all();
   worker_.reset();  // joins Start_Down
   JoinThreads();
+  hasher_.Abandon();
   ClearParts();
 }
 
@@ -60,8 +62,10 @@ void CMTCurlDownloader::Start() { Utils::RestartThread(&worker_, this, L"ABDEF",
 std::wstring CMTCurlDownloader::PartPath(int index) const { return savePath_ + L"_" + std::to_wstring(index); }
 
 void CMTCurlDownloader::DeletePartFiles() {
-  Utils::DeleteFileAt(PartPath(0));
-  Utils::DeleteFileAt(PartPath(1));
+  for (int i = 0; i < 2; ++i) {
+    Utils::DeleteFileAt(PartPath(i));
+    Utils::DeleteFileAt(ValidatorPath(PartPath(i)));
+  }
 }
 
 void CMTCurlDownloader::Notify(int code, double value, const wchar_t* text) {
@@ -126,11 +130,27 @@ unsigned long CMTCurlDownloader::Start_Down(void* downloader) {
     }
   }
 
+  self->restarted_.store(false);
   const auto ranges = Ranges(self->fileLength_);
+  std::vector<CTailHasher::Piece> pieces;
   for (size_t i = 0; i < ranges.size(); ++i) {
     auto node = std::make_unique<DownloadPartNode>();
+    node->owner = self;
     node->partPath = self->PartPath(static_cast<int>(i));
-    const int64_t existing = std::max<int64_t>(0, Utils::FileExists(node->partPath) ? Utils::FileSize(node->partPath) : 0);
+    node->rangeStart = ranges[i].first;
+    int64_t existing = std::max<int64_t>(0, Utils::FileExists(node->partPath) ? Utils::FileSize(node->partPath) : 0);
+    if (existing > 0) {
+      // Stored bytes of another content than the server now has are not
+      // resumed: the range starts again from its first byte.
+      node->validator = ReadValidator(node->partPath);
+      if (!node->validator.empty() && !self->validator_.empty() && node->validator != self->validator_) {
+        UTILS_LOG(L"partPath::%s holds an earlier content, fetched again", node->partPath.c_str());
+        Utils::DeleteFileAt(node->partPath);
+        node->validator.clear();
+        existing = 0;
+      }
+    }
+    if (existing == 0) KeepValidator(node->partPath, "");
     node->received = existing;
     node->nextOffset = ranges[i].first + existing;
     node->lastOffset = ranges[i].second;
@@ -143,8 +163,10 @@ unsigned long CMTCurlDownloader::Start_Down(void* downloader) {
       node->file = OpenPartFile(node->partPath, "ab+");
       if (!node->file) node->state = -2;
     }
+    pieces.emplace_back(node->partPath, ranges[i].second - ranges[i].first + 1);
     self->parts_.push_back(std::move(node));
   }
+  self->hasher_.Begin(std::move(pieces));
   for (auto& node : self->parts_) {
     if (node->state != -1) continue;
     {
@@ -168,6 +190,10 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
   if (!handle) return false;
   curl_slist* headers = curl_slist_append(nullptr, "Connection: keep-alive");
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+  AnswerHeaders answer;
+  curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, AnswerHeaders::Collect);
+  curl_easy_setopt(handle, CURLOPT_HEADERDATA, &answer);
+  validator_.clear();
   int code = 0;
   code |= curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   code |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
@@ -177,7 +203,7 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
   code |= curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, CurlClient::DiscardBody);
   code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
-  if (code != 0 || curl_easy_perform(handle) != CURLE_OK) {
+  if (code != 0 || PerformThroughProxy(handle, url) != CURLE_OK) {
     curl_easy_cleanup(handle);
     curl_slist_free_all(headers);
     return false;
@@ -195,6 +221,7 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
   if (curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
       curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 && status <= 399) {
     fileLength_ = static_cast<int64_t>(length);
+    validator_ = answer.Validator();
     UTILS_LOG(L"Download File Length %lld", static_cast<long long>(fileLength_));
   }
   curl_easy_cleanup(handle);
@@ -246,15 +273,32 @@ int CMTCurlDownloader::downloadExe(CMTCurlDownloader* self, DownloadPartNode* no
   result |= curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, self->lowSpeedSeconds_);
   result |= curl_easy_setopt(h, CURLOPT_RANGE, range);
   result |= curl_easy_setopt(h, CURLOPT_BUFFERSIZE, 512L * 1024);
-  if (result != 0) return result;
+  // A resumed range asks for the rest of the content its bytes came from.
+  curl_slist* headers = nullptr;
+  node->sentIfRange = !node->validator.empty() && node->nextOffset > node->rangeStart;
+  if (node->sentIfRange) headers = curl_slist_append(nullptr, ("If-Range: " + node->validator).c_str());
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, AnswerHeaders::Collect);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &node->answer);
+  if (result != 0) {
+    curl_easy_reset(h);
+    curl_slist_free_all(headers);
+    return result;
+  }
   node->answerChecked = false;
-  result = curl_easy_perform(h);
+  node->refusedHtml = false;
+  result = PerformThroughProxy(h, node->url);
+  // A range that is full is complete, even when the server kept sending
+  // (it ignored the range) and the write was refused.
+  if (result == CURLE_WRITE_ERROR && node->file && node->nextOffset > node->lastOffset) result = 0;
+  if (node->refusedHtml) result = kHtmlAnswer;
   if (result != 0) {
     UTILS_LOG(L"error:%d:%s", result, CurlText(result).c_str());
   } else {
     UTILS_LOG(L"curl_easy_cleanup");
   }
   curl_easy_reset(h);
+  curl_slist_free_all(headers);
   if (result == 0 && node->file) {
     // Data a full disk refused to flush is not a complete range.
     if (std::fclose(node->file) != 0) result = CURLE_WRITE_ERROR;
@@ -268,11 +312,7 @@ size_t CMTCurlDownloader::WritePart(char* data, size_t size, size_t count, void*
   auto* node = static_cast<DownloadPartNode*>(object);
   if (!node->file || node->nextOffset > node->lastOffset) return 0;
   if (!node->answerChecked) {
-    // A server that ignores Range answers 200 with the file from its first
-    // byte: those bytes belong in this range only if it starts there.
-    long status = 0;
-    curl_easy_getinfo(node->handle, CURLINFO_RESPONSE_CODE, &status);
-    if (status == 200 && node->nextOffset != 0) return 0;
+    if (!FirstChunk(node, data, size * count)) return 0;
     node->answerChecked = true;
   }
   size_t n = size * count;
@@ -282,6 +322,44 @@ size_t CMTCurlDownloader::WritePart(char* data, size_t size, size_t count, void*
   node->nextOffset += static_cast<int64_t>(written);
   node->received += static_cast<int64_t>(written);
   return written;
+}
+
+// Decides on an answer from its headers and first bytes. An HTML page is
+// refused. A 200 is the file from its first byte: to a request with
+// If-Range it means the content changed, so the part file starts again
+// (and takes the bytes when its range starts at 0); otherwise the server
+// ignores Range, and the bytes belong in this range only if it starts
+// there. A 206 that does not start at the next byte to store would splice.
+bool CMTCurlDownloader::FirstChunk(DownloadPartNode* node, const char* data, size_t n) {
+  long status = 0;
+  curl_easy_getinfo(node->handle, CURLINFO_RESPONSE_CODE, &status);
+  char* type = nullptr;
+  curl_easy_getinfo(node->handle, CURLINFO_CONTENT_TYPE, &type);
+  if (LooksLikeHtml(type, data, n)) {
+    node->refusedHtml = true;
+    ReportHtmlAnswer(type);
+    return false;
+  }
+  if (status == 200 && node->sentIfRange) {
+    std::fclose(node->file);
+    node->file = OpenPartFile(node->partPath, "wb");
+    node->owner->restarted_.store(true);
+    UTILS_LOG(L"partPath::%s: the package changed, the range starts again", node->partPath.c_str());
+    node->nextOffset = node->rangeStart;
+    node->received = 0;
+    node->validator = node->answer.Validator();
+    KeepValidator(node->partPath, node->validator);
+    if (!node->file || node->rangeStart != 0) return false;
+  } else if (status == 200 && node->nextOffset != 0) {
+    return false;
+  } else if (status == 206 && node->answer.rangeStart >= 0 && node->answer.rangeStart != node->nextOffset) {
+    return false;
+  }
+  if (node->nextOffset == node->rangeStart) {
+    node->validator = node->answer.Validator();
+    KeepValidator(node->partPath, node->validator);
+  }
+  return true;
 }
 
 int CMTCurlDownloader::Progress(void* object, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -320,6 +398,15 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
     }
   }
   if (cause == 0) {
+    // Every range must hold bytes of one and the same content.
+    std::string validator;
+    for (const auto& node : self->parts_) {
+      if (node->validator.empty()) continue;
+      if (!validator.empty() && node->validator != validator) cause = kChangedFile;
+      validator = node->validator;
+    }
+  }
+  if (cause == 0) {
     {
       std::lock_guard<std::mutex> lock(self->mutex_);
       self->lastPercent_ = 0.0;
@@ -339,6 +426,11 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
       UTILS_LOG(L"partPath::%s", self->parts_[i]->partPath.c_str());
     }
     if (first && std::fclose(first) != 0) ok = false;
+    // Hashed while the ranges landed, and during the join (which does not
+    // touch the bytes the hasher reads): only what is still behind is read
+    // now, before the rename moves the files.
+    auto hashed = self->hasher_.Finish();
+    if (self->restarted_.load()) hashed = {"", -1};
     cause = ok ? 0 : kJoinFailed;
     if (ok) {
       Utils::DeleteFileAt(self->savePath_);
@@ -347,7 +439,8 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
     self->DeletePartFiles();
     if (cause == 0) {
       if (IsUsableMd5(self->expectedMd5_)) {
-        const std::string actual = PackageMd5(self->savePath_);
+        std::string actual = hashed.first;
+        if (actual.empty() || Utils::FileSize(self->savePath_) != hashed.second) actual = PackageMd5(self->savePath_);
         if (actual.size() == 32 && actual != self->expectedMd5_) {
           self->Notify(kDownloadMd5Notice, 0.0, L"mtcurl文件md5校验失败");
           Utils::DeleteFileAt(self->savePath_);
@@ -371,9 +464,11 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
       return;
     }
   }
+  self->hasher_.Abandon();
   self->ClearParts();
   {
     std::lock_guard<std::mutex> lock(self->mutex_);
+    if (cause == kChangedFile) self->lastPercent_ = 0.0;
     if (self->lastPercent_ == 0.0) self->DeletePartFiles();
   }
   if (!self->retried_) {

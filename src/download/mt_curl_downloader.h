@@ -22,7 +22,10 @@
 #include <vector>
 
 #include "downloader.h"
+#include "tail_hasher.h"
 #include "utils/thread.h"
+
+class CMTCurlDownloader;
 
 struct DownloadPartNode {
   FILE* file = nullptr;
@@ -34,6 +37,12 @@ struct DownloadPartNode {
   int32_t state = -1;  // 0 complete, -1 to fetch, -2 part file not openable, else libcurl's code
   std::atomic<int64_t> received{0};  // bytes in the part file; read by every part's progress
   bool answerChecked = false;        // this attempt's response was found to fit the range
+  CMTCurlDownloader* owner = nullptr;
+  int64_t rangeStart = 0;            // first byte of the range
+  std::string validator;             // of the content the part file holds; empty when unknown
+  bool sentIfRange = false;          // this attempt asked for the rest of that content only
+  bool refusedHtml = false;          // this attempt's answer was an HTML page
+  AnswerHeaders answer;              // of this attempt's answer
 };
 
 class CMTCurlDownloader : public CDownloader {
@@ -43,6 +52,11 @@ class CMTCurlDownloader : public CDownloader {
   // Causes of a failed join (the ranges were all complete).
   static constexpr int kJoinFailed = -3;
   static constexpr int kRenameFailed = -4;
+  // The ranges were stored from two different contents of the file (it
+  // changed during the pass): none of them is kept.
+  static constexpr int kChangedFile = -5;
+  // A range's answer was an HTML page (its state after the attempts).
+  static constexpr int kHtmlAnswer = -6;
 
   CMTCurlDownloader(DownloadNotify notify, const std::wstring& url, const std::wstring& savePath);
   ~CMTCurlDownloader() override;
@@ -55,6 +69,7 @@ class CMTCurlDownloader : public CDownloader {
   static void downloadThreadFun(CMTCurlDownloader* downloader, DownloadPartNode* node);
   static void waitForFinishThreadFun(CMTCurlDownloader* downloader);
   static size_t WritePart(char* data, size_t size, size_t count, void* node);
+  static bool FirstChunk(DownloadPartNode* node, const char* data, size_t size);
   static int Progress(void* downloader, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
 
   // How the file is split: ranges as (first byte, last byte).
@@ -93,6 +108,11 @@ class CMTCurlDownloader : public CDownloader {
   std::mutex threadsMutex_;
   std::vector<std::thread> threads_;  // part threads and finishers not yet joined
   std::atomic<bool> stopping_{false};
+  // Hashes the ranges in file order while they land; its digest is not
+  // used when a part file had to start again during the pass.
+  CTailHasher hasher_;
+  std::atomic<bool> restarted_{false};
+  std::string validator_;  // the package's, from the preliminary query
   int retryPauseMs_ = 400;
   long lowSpeedSeconds_ = 5;
 };

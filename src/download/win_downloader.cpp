@@ -81,8 +81,14 @@ void CWinDownloader::Notify(int code, double value, const wchar_t* text) {
   if (!stopping_.load() && notify_) notify_(code, value, text);
 }
 
+int64_t CWinDownloader::NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 int32_t CWinDownloader::OnProgress(unsigned long progress, unsigned long maximum) {
   if (stopping_.load()) return ServiceResult::kAborted;
+  if (lastProgress_.exchange(progress) != progress) lastChangeMs_.store(NowMs());
   if (maximum == 0) return ServiceResult::kOk;
   // The service counts in 32 bits.
   Notify(kDownloadProgress,

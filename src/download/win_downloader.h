@@ -56,6 +56,12 @@ class CWinDownloader : public CDownloader {
   void Start() override;
   static unsigned long DownloadThreadProc(void* downloader);
 
+  // A service call during which nothing arrives for this long ends as a
+  // failed attempt: on Windows a watchdog aborts the binding, on Linux
+  // libcurl's low-speed limit ends it. Tests shorten it.
+  static constexpr long kStallSeconds = 30;
+  void SetStallSeconds(long seconds) { stallSeconds_ = seconds; }
+
   // The service's status callback, one per downloader, living as long as
   // it. Each platform's file defines it (on Windows it implements
   // IBindStatusCallbackEx) and forwards (progress, maximum) to OnProgress.
@@ -98,4 +104,10 @@ class CWinDownloader : public CDownloader {
   // the worker's own from inside a final notification).
   std::atomic<bool> started_{false};
   std::atomic<bool> stopping_{false};
+  long stallSeconds_ = kStallSeconds;
+  // Progress seen by OnProgress during the current service call, for the
+  // Windows watchdog: the last value and when it last changed.
+  std::atomic<unsigned long> lastProgress_{0};
+  std::atomic<int64_t> lastChangeMs_{0};
+  static int64_t NowMs();
 };

@@ -3,19 +3,43 @@
 // (redirects followed, no resume), progress as (progress, maximum) on the
 // calling thread for every libcurl progress round, and a negative
 // HRESULT-style value on failure (ServiceResult::FromCurl). Proxies come
-// from libcurl's usual environment variables.
+// from libcurl's usual environment variables. Like the single stream, a
+// transfer that stalls ends (code 28, INET_E_CONNECTION_TIMEOUT) and an
+// HTML page is refused.
 #include <curl/curl.h>
 
 #include <cstdio>
 
+#include "proxy.h"
 #include "utils/file_io.h"
 #include "utils/text.h"
 #include "win_downloader.h"
 
 namespace {
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-  return std::fwrite(data, size, count, static_cast<FILE*>(file));
+struct Target {
+  FILE* file = nullptr;
+  CURL* handle = nullptr;
+  bool checked = false;  // the answer's first bytes were looked at
+  bool refusedHtml = false;
+};
+
+// An HTML page where the package should be is refused before a byte of it
+// is stored: it would be run as the package.
+size_t WriteToFile(char* data, size_t size, size_t count, void* object) {
+  auto* target = static_cast<Target*>(object);
+  const size_t n = size * count;
+  if (!target->checked) {
+    target->checked = true;
+    char* type = nullptr;
+    curl_easy_getinfo(target->handle, CURLINFO_CONTENT_TYPE, &type);
+    if (LooksLikeHtml(type, data, n)) {
+      target->refusedHtml = true;
+      ReportHtmlAnswer(type);
+      return 0;
+    }
+  }
+  return std::fwrite(data, 1, n, target->file);
 }
 
 }  // namespace
@@ -71,19 +95,24 @@ int32_t CWinDownloader::DownloadOnce(const std::wstring& address) {
   code |= curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
   code |= curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
   code |= curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 60L);
+  Target target;
+  target.file = file;
+  target.handle = handle;
   code |= curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteToFile);
-  code |= curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
+  code |= curl_easy_setopt(handle, CURLOPT_WRITEDATA, &target);
+  code |= curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  code |= curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds_);
   code |= curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
   code |= curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, CBindCallback::Progress);
   code |= curl_easy_setopt(handle, CURLOPT_XFERINFODATA, bindCallback_.get());
-  if (code == 0) code = curl_easy_perform(handle);
+  if (code == 0) code = PerformThroughProxy(handle, url);
   long status = 0;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_cleanup(handle);
   curl_url_cleanup(parsed);
   if (std::fclose(file) != 0 && code == 0) code = CURLE_WRITE_ERROR;
 
-  const int32_t result = ServiceResult::FromCurl(code, status);
+  const int32_t result = target.refusedHtml ? ServiceResult::kDownloadFailure : ServiceResult::FromCurl(code, status);
   if (result != ServiceResult::kOk) {
     Utils::DeleteFileAt(part);
     return result;

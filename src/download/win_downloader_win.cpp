@@ -9,7 +9,22 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cwctype>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "utils/file_io.h"
+#include "utils/text.h"
 #include "win_downloader.h"
+
+namespace {
+constexpr auto kWatchdogPeriod = std::chrono::milliseconds(250);
+}  // namespace
 
 // Not reference counted: it lives exactly as long as its downloader, which
 // outlives every service call made with it.
@@ -39,15 +54,21 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
   ULONG STDMETHODCALLTYPE Release() override { return 0; }
 
   HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding* binding) override {
-    binding_ = binding;  // kept, never used
+    std::lock_guard<std::recursive_mutex> lock(bindingMutex_);
+    binding_ = binding;  // kept for the watchdog's abort
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) override {
+    if (stalled_) return E_ABORT;
     return owner_->OnProgress(progress, progressMax);
   }
-  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override {
+    std::lock_guard<std::recursive_mutex> lock(bindingMutex_);
+    binding_ = nullptr;  // not to be aborted any more
+    return E_NOTIMPL;
+  }
   HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO* info) override {
     if (info) info->dwCodePage = CP_UTF8;
     return E_NOTIMPL;
@@ -61,21 +82,81 @@ class CWinDownloader::CBindCallback : public IBindStatusCallbackEx, public IHttp
     return S_OK;
   }
   // Called for the final response, after redirects; the last one counts.
-  HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR, LPCWSTR, LPWSTR* additional) override {
+  HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR headers, LPCWSTR, LPWSTR* additional) override {
     if (additional) *additional = nullptr;
     httpStatus_ = status;
+    contentType_ = HeaderValue(headers ? headers : L"", L"content-type:");
     return S_OK;
   }
 
-  // Both on the worker, around one service call.
-  void ForgetStatus() { httpStatus_ = 0; }
+  // All on the worker, around one service call.
+  void ForgetStatus() {
+    httpStatus_ = 0;
+    contentType_.clear();
+    stalled_.store(false);
+  }
   DWORD HttpStatus() const { return httpStatus_; }
+  const std::string& ContentType() const { return contentType_; }
+  bool Stalled() const { return stalled_.load(); }
+
+  // On the watchdog's thread: nothing new for the stall limit aborts the
+  // binding. The service's own wait takes only its own messages, so the
+  // abort cannot wait for the worker; the binding passes it to the
+  // worker's apartment as it does the network's reports. The lock keeps
+  // the binding from being forgotten (and released) during the call.
+  void CheckStall() {
+    if (stalled_.load()) return;
+    if (CWinDownloader::NowMs() - owner_->lastChangeMs_.load() < owner_->stallSeconds_ * 1000L) return;
+    stalled_.store(true);
+    std::lock_guard<std::recursive_mutex> lock(bindingMutex_);
+    if (binding_) binding_->Abort();
+  }
 
  private:
   CWinDownloader* const owner_;
-  IBinding* binding_ = nullptr;
+  // The value of header `name` (lower case, with its colon) in a block of
+  // "Name: value\r\n" lines, in ASCII.
+  static std::string HeaderValue(const std::wstring& headers, const std::wstring& name) {
+    size_t at = 0;
+    while (at < headers.size()) {
+      size_t end = headers.find(L'\n', at);
+      if (end == std::wstring::npos) end = headers.size();
+      std::wstring line = headers.substr(at, end - at);
+      at = end + 1;
+      if (line.size() < name.size()) continue;
+      bool same = true;
+      for (size_t i = 0; i < name.size() && same; ++i) same = towlower(line[i]) == name[i];
+      if (!same) continue;
+      std::string value;
+      for (size_t i = name.size(); i < line.size(); ++i) {
+        if (line[i] > 32 && line[i] < 127) value += static_cast<char>(line[i]);
+        else if (!value.empty() && line[i] == L' ') value += ' ';
+      }
+      return value;
+    }
+    return "";
+  }
+
+  std::recursive_mutex bindingMutex_;
+  IBinding* binding_ = nullptr;  // guarded by bindingMutex_
   DWORD httpStatus_ = 0;
+  std::string contentType_;
+  std::atomic<bool> stalled_{false};
 };
+
+namespace {
+// The service stores whatever answered; an HTML page in place of the
+// package is found by its type or its first bytes.
+bool SavedHtml(const std::wstring& path, const std::string& contentType) {
+  if (LooksLikeHtml(contentType.c_str(), "", 0)) return true;
+  FILE* file = Utils::OpenFile(path, "rb");
+  if (!file) return false;
+  char head[512];
+  const size_t n = std::fread(head, 1, sizeof head, file);
+  std::fclose(file);
+  return LooksLikeHtml(nullptr, head, n);
+}
+}  // namespace
 
 CWinDownloader::CBindCallback* CWinDownloader::NewBindCallback(CWinDownloader* owner) {
   return new CBindCallback(owner);
@@ -92,9 +173,33 @@ CWinDownloader::ServiceThread::~ServiceThread() {
 int32_t CWinDownloader::DownloadOnce(const std::wstring& address) {
   CBindCallback* callback = bindCallback_.get();
   callback->ForgetStatus();
+  lastProgress_.store(0);
+  lastChangeMs_.store(NowMs());
+  std::mutex doneMutex;
+  std::condition_variable doneChanged;
+  bool done = false;
+  std::thread watchdog([&] {
+    std::unique_lock<std::mutex> lock(doneMutex);
+    while (!doneChanged.wait_for(lock, kWatchdogPeriod, [&] { return done; })) {
+      lock.unlock();
+      callback->CheckStall();
+      lock.lock();
+    }
+  });
   HRESULT result = URLDownloadToFileW(nullptr, address.c_str(), savePath_.c_str(), 0,
                                       static_cast<IBindStatusCallbackEx*>(callback));
+  {
+    std::lock_guard<std::mutex> lock(doneMutex);
+    done = true;
+  }
+  doneChanged.notify_all();
+  watchdog.join();
+  if (callback->Stalled()) result = ServiceResult::kTimeout;
   if (SUCCEEDED(result)) result = ServiceResult::FromHttpStatus(static_cast<long>(callback->HttpStatus()));
+  if (SUCCEEDED(result) && SavedHtml(savePath_, callback->ContentType())) {
+    ReportHtmlAnswer(callback->ContentType().c_str());
+    result = ServiceResult::kDownloadFailure;
+  }
   if (FAILED(result)) DeleteFileW(savePath_.c_str());
   return result;
 }

@@ -10,6 +10,7 @@
 #include "support/log_capture.h"
 #include "support/notify_recorder.h"
 #include "support/package_server.h"
+#include "support/report_recorder.h"
 #include "utils/utf8.h"
 
 using quillon_test::LogCapture;
@@ -183,4 +184,62 @@ TEST_F(CurlDownloaderTest, AnEmptySavePathFailsAtOnce) {
   EXPECT_EQ(all[0].code, 1001);
   EXPECT_EQ(all[1].value, 1.0);
   EXPECT_EQ(all[1].text, L"");
+}
+
+TEST_F(CurlDownloaderTest, AStallEndsTheAttemptWithCode28AndTheNextOneResumes) {
+  LogCapture log;
+  const std::string bytes = PatternBytes(3 * kMiB);
+  PackageServer server("package.exe", bytes, {"--stall-after", "1000000", "--stall-once"});
+  ASSERT_TRUE(server.ready());
+  Pass pass(server.ShortUrl(), out_ / "package.exe");
+  pass.downloader->SetLowSpeedTime(1);
+  ASSERT_TRUE(pass.RunToEnd());
+  EXPECT_EQ(pass.recorder.All().back().code, 1003);
+  EXPECT_EQ(ReadBytes(out_ / "package.exe"), bytes);
+  const auto gets = server.Requests("GET");
+  ASSERT_EQ(gets.size(), 2u);
+  EXPECT_EQ(gets[1].range, "bytes=1000000-");
+  int traced = 0;
+  for (const auto& line : log.Lines()) traced += line.find(L">: CurlDownLoader Code=28\r\n") != std::wstring::npos;
+  EXPECT_EQ(traced, 1);
+}
+
+TEST_F(CurlDownloaderTest, AFileChangedBetweenAttemptsIsFetchedAgainFromTheStartAndOnlyWhole) {
+  const std::string first = PatternBytes(4 * kMiB);
+  std::string second = first;
+  for (char& c : second) c = static_cast<char>(c ^ 0x5A);
+  ScratchDir other;
+  quillon_test::WriteBytes(other / "package.exe", second);
+  PackageServer server("package.exe", first,
+                       {"--md5", "missing", "--drop-after", "3000000", "--drop-once", "--change-to",
+                        (other / "package.exe").u8string(), "--change-after", "1"});
+  ASSERT_TRUE(server.ready());
+  Pass pass(server.ShortUrl(), out_ / "package.exe");
+  ASSERT_TRUE(pass.RunToEnd());
+  EXPECT_EQ(pass.recorder.All().back().code, 1003);
+  EXPECT_EQ(ReadBytes(out_ / "package.exe"), second) << "never the first file's bytes with the second's";
+  const auto gets = server.Requests("GET");
+  ASSERT_EQ(gets.size(), 2u);
+  EXPECT_EQ(gets[0].ifRange, "-");
+  EXPECT_EQ(gets[1].range, "bytes=3000000-");
+  EXPECT_EQ(gets[1].ifRange, "\"" + server.Md5() + "\"") << "the validator of the stored bytes";
+  EXPECT_FALSE(std::filesystem::exists(out_ / "package.exe.part.validator"));
+}
+
+TEST_F(CurlDownloaderTest, AnHtmlPageIsRefusedAtTheFirstAttemptAndReported) {
+  for (const std::string type : {"text/html; charset=utf-8", "application/octet-stream"}) {
+    quillon_test::ReportRecorder reports;
+    PackageServer server("package.exe", PatternBytes(2 * kMiB), {"--html", "--html-type", type});
+    ASSERT_TRUE(server.ready());
+    Pass pass(server.ShortUrl(), out_ / "package.exe");
+    ASSERT_TRUE(pass.RunToEnd());
+    EXPECT_EQ(pass.recorder.All().back().code, 1004) << type;
+    EXPECT_EQ(pass.recorder.All().back().value, static_cast<double>(CurlClient::kHtmlAnswer));
+    EXPECT_FALSE(std::filesystem::exists(out_ / "package.exe"));
+    EXPECT_EQ(ReadBytes(out_ / "package.exe.part"), "") << "not a byte of the page is stored";
+    const auto steps = reports.Steps();
+    ASSERT_EQ(steps.size(), server.Requests("GET").size()) << "one report for every refused answer";
+    EXPECT_EQ(steps[0].step, L"下载失败原因");
+    EXPECT_NE(steps[0].detail.find(L"网页"), std::wstring::npos);
+  }
 }

@@ -10,6 +10,7 @@
 #include "support/log_capture.h"
 #include "support/notify_recorder.h"
 #include "support/package_server.h"
+#include "support/report_recorder.h"
 #include "utils/utf8.h"
 
 using quillon_test::NotifyRecorder;
@@ -236,4 +237,51 @@ TEST_F(MtCurlDownloaderTest, DestroyingARunningDownloaderStopsItsThreads) {
   for (const auto& n : pass->recorder.All()) {
     EXPECT_TRUE(n.code == 1001 || n.code == 1002) << n.code;
   }
+}
+
+TEST_F(MtCurlDownloaderTest, RangesOfAFileThatChangedAreNeverJoinedAndTheNewFileArrivesWhole) {
+  const std::string first = PatternBytes(static_cast<size_t>(24 * kMiB));
+  std::string second = first;
+  for (char& c : second) c = static_cast<char>(c ^ 0x5A);
+  ScratchDir other;
+  quillon_test::WriteBytes(other / "package.exe", second);
+  PackageServer server("package.exe", first,
+                       {"--md5", "missing", "--drop-after", "3000000", "--drop-once", "--change-to",
+                        (other / "package.exe").u8string(), "--change-after", "2"});
+  ASSERT_TRUE(server.ready());
+  const auto save = out_ / "package.exe";
+  MtPass pass(server.ShortUrl(), save);
+  pass.downloader->SetTimingForTesting(10, 5);
+  ASSERT_TRUE(pass.Run());
+  EXPECT_EQ(pass.recorder.CodesWithoutProgress(), (std::vector<int>{1001, 1005, 1001, 1006, 1003}));
+  for (const auto& n : pass.recorder.All()) {
+    if (n.code == 1005) {
+      EXPECT_EQ(n.value, static_cast<double>(CMTCurlDownloader::kChangedFile));
+    }
+  }
+  EXPECT_TRUE(ReadBytes(save) == second) << "never ranges of two contents joined";
+  bool askedIfRange = false;
+  for (const auto& r : server.Requests("GET")) askedIfRange |= r.ifRange == "\"" + server.Md5() + "\"";
+  EXPECT_TRUE(askedIfRange) << "a resumed range names the content of its stored bytes";
+  for (const char* left : {"_0", "_1", "_0.validator", "_1.validator"}) {
+    EXPECT_FALSE(std::filesystem::exists(save.string() + left)) << left;
+  }
+}
+
+TEST_F(MtCurlDownloaderTest, AnHtmlPageIsRefusedAndReported) {
+  quillon_test::ReportRecorder reports;
+  PackageServer server("package.exe", PatternBytes(2 * kMiB), {"--html"});
+  ASSERT_TRUE(server.ready());
+  const auto save = out_ / "package.exe";
+  MtPass pass(server.ShortUrl(), save);
+  pass.downloader->SetTimingForTesting(10, 5);
+  ASSERT_TRUE(pass.Run());
+  EXPECT_EQ(pass.recorder.CodesWithoutProgress(), (std::vector<int>{1001, 1005, 1001, 1004}));
+  EXPECT_EQ(pass.recorder.All().back().value, static_cast<double>(CMTCurlDownloader::kHtmlAnswer));
+  EXPECT_FALSE(std::filesystem::exists(save));
+  EXPECT_FALSE(std::filesystem::exists(save.string() + "_0"));
+  const auto steps = reports.Steps();
+  ASSERT_EQ(steps.size(), server.Requests("GET").size());
+  EXPECT_EQ(steps[0].step, L"下载失败原因");
+  EXPECT_NE(steps[0].detail.find(L"网页"), std::wstring::npos);
 }

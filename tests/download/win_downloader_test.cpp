@@ -10,6 +10,7 @@
 
 #include "support/notify_recorder.h"
 #include "support/package_server.h"
+#include "support/report_recorder.h"
 #include "utils/utf8.h"
 
 using quillon_test::NotifyRecorder;
@@ -211,4 +212,40 @@ TEST_F(WinDownloaderTest, AnEmptySavePathFailsAtOnce) {
   EXPECT_EQ(all[0].code, 1001);
   EXPECT_EQ(all[1].value, 1.0);
   EXPECT_EQ(all[1].text, L"");
+}
+
+TEST_F(WinDownloaderTest, AStalledTransferIsAbortedAndTheNextAttemptCompletes) {
+  const std::string bytes = PatternBytes(2 * kMiB);
+  auto server = std::make_unique<PackageServer>("package.exe", bytes,
+                                                std::vector<std::string>{"--stall-after", "500000", "--stall-once"});
+  ASSERT_TRUE(server->ready());
+  auto downloader = std::make_unique<CWinDownloader>(std::ref(recorder_), Wide(server->ShortUrl()),
+                                                     Wide(out_ / "package.exe"));
+  downloader->SetStallSeconds(1);
+  downloader->Start();
+  const bool ended = recorder_.WaitFor({1003, 1004});
+  const size_t gets = server->Requests("GET").size();
+  // Should the stall not end, the server's end does: the test fails
+  // instead of waiting for the stalled worker.
+  server.reset();
+  downloader.reset();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(recorder_.All().back().code, 1003);
+  EXPECT_GE(gets, 2u) << "the stalled attempt ended and another one ran";
+  EXPECT_TRUE(ReadBytes(out_ / "package.exe") == bytes) << "the file differs";
+}
+
+TEST_F(WinDownloaderTest, AnHtmlPageIsNotTakenForThePackage) {
+  quillon_test::ReportRecorder reports;
+  PackageServer server("package.exe", PatternBytes(kMiB), {"--html"});
+  ASSERT_TRUE(server.ready());
+  CWinDownloader downloader(std::ref(recorder_), Wide(server.ShortUrl()), Wide(out_ / "package.exe"));
+  downloader.Start();
+  ASSERT_TRUE(recorder_.WaitFor({1003, 1004}));
+  EXPECT_EQ(recorder_.CodesWithoutProgress(), (std::vector<int>{1001, 1004}));
+  EXPECT_EQ(recorder_.All().back().value, -2146697208.0);  // INET_E_DOWNLOAD_FAILURE
+  EXPECT_FALSE(std::filesystem::exists(out_ / "package.exe"));
+  const auto steps = reports.Steps();
+  ASSERT_EQ(steps.size(), 3u) << "one report for each of the three attempts";
+  EXPECT_NE(steps[0].detail.find(L"网页"), std::wstring::npos);
 }

@@ -36,7 +36,7 @@ std::string PackageServer::Url(const std::string& path) const {
 std::vector<ServedRequest> PackageServer::Requests() const {
   std::vector<ServedRequest> out;
   for (const auto& f : TabLines(ReadBytes(dir_ / "requests.log"))) {
-    if (f.size() == 5 && f[0] == "request") out.push_back({f[1], f[2], f[3], f[4]});
+    if (f.size() >= 5 && f[0] == "request") out.push_back({f[1], f[2], f[3], f[4], f.size() > 5 ? f[5] : "-"});
   }
   return out;
 }

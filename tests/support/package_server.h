@@ -16,6 +16,7 @@ struct ServedRequest {
   std::string path;
   std::string range;  // the Range header, "-" when absent
   std::string target;  // the request target as sent, before any decoding
+  std::string ifRange = "-";  // the If-Range header, "-" when absent
 };
 
 class PackageServer {

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "utils/md5.h"
 
@@ -33,17 +34,24 @@ struct Options {
   long long dropAfter = -1;       // close the connection after this many body bytes
   bool dropOnce = false;
   long long stallAfter = -1;      // stop sending after this many body bytes
+  bool stallOnce = false;
   double rate = 0;                // bytes per second per response
   bool ignoreRange = false;
   bool noLength = false;
   bool redirectLoop = false;
+  std::string changeTo;           // a second file served after --change-after GETs
+  int changeAfter = 1;
+  std::string htmlType;           // GETs of the file answer an HTML page with 200 and this type
+  std::string tlsCert, tlsKey;    // serve HTTPS with this certificate chain and key
 };
 
 const char kUsage[] =
     "usage: pkgserver --file PATH [--port N] [--port-file FILE] [--time-limit SECONDS]\n"
     "                 [--md5 lower|upper|wrong|missing] [--status CODE] [--get-status CODE]\n"
-    "                 [--drop-after BYTES [--drop-once]] [--stall-after BYTES]\n"
-    "                 [--rate BYTES_PER_SECOND] [--ignore-range] [--no-length] [--redirect-loop]\n";
+    "                 [--drop-after BYTES [--drop-once]] [--stall-after BYTES [--stall-once]]\n"
+    "                 [--rate BYTES_PER_SECOND] [--ignore-range] [--no-length] [--redirect-loop]\n"
+    "                 [--change-to PATH [--change-after GETS]] [--html [--html-type TYPE]]\n"
+    "                 [--tls-cert PEM --tls-key PEM]\n";
 
 [[noreturn]] void Usage(const char* problem) {
   std::fprintf(stderr, "pkgserver: %s\n%s", problem, kUsage);
@@ -74,10 +82,17 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     else if (a == "--drop-after") o->dropAfter = static_cast<long long>(number());
     else if (a == "--drop-once") o->dropOnce = true;
     else if (a == "--stall-after") o->stallAfter = static_cast<long long>(number());
+    else if (a == "--stall-once") o->stallOnce = true;
     else if (a == "--rate") o->rate = number();
     else if (a == "--ignore-range") o->ignoreRange = true;
     else if (a == "--no-length") o->noLength = true;
     else if (a == "--redirect-loop") o->redirectLoop = true;
+    else if (a == "--change-to") o->changeTo = value();
+    else if (a == "--change-after") o->changeAfter = static_cast<int>(number());
+    else if (a == "--html") o->htmlType = o->htmlType.empty() ? "text/html; charset=utf-8" : o->htmlType;
+    else if (a == "--html-type") o->htmlType = value();
+    else if (a == "--tls-cert") o->tlsCert = value();
+    else if (a == "--tls-key") o->tlsKey = value();
     else if (a == "--help") {
       std::fputs(kUsage, stdout);
       std::exit(0);
@@ -86,6 +101,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     }
   }
   if (o->file.empty()) Usage("--file is required");
+  if (o->tlsCert.empty() != o->tlsKey.empty()) Usage("--tls-cert and --tls-key go together");
   if (o->md5Mode != "lower" && o->md5Mode != "upper" && o->md5Mode != "wrong" && o->md5Mode != "missing")
     Usage("--md5 takes lower, upper, wrong or missing");
   return true;
@@ -115,17 +131,27 @@ void Say(const std::string& line) {
   std::fflush(stdout);
 }
 
+// One content the server can serve: the file, its digest and its
+// validators (an ETag from the digest, a Last-Modified per version).
+struct Version {
+  std::string path;
+  std::string md5;
+  long long size = -1;
+  std::string etag;
+  std::string lastModified;
+};
+
 class PackageServer {
  public:
-  PackageServer(const Options& o, std::string md5)
-      : o_(o), name_(BaseName(o.file)), md5_(std::move(md5)), size_(FileSize(o.file)) {}
+  PackageServer(const Options& o, std::vector<Version> versions)
+      : o_(o), name_(BaseName(o.file)), versions_(std::move(versions)) {}
 
-  long long size() const { return size_; }
+  const Version& Current() const { return versions_[current_.load()]; }
 
   std::string FinalPath() const {
     if (o_.md5Mode == "missing") return "/" + name_;
-    std::string segment = md5_;
-    if (o_.md5Mode == "upper") segment = Upper(md5_);
+    std::string segment = Current().md5;
+    if (o_.md5Mode == "upper") segment = Upper(segment);
     if (o_.md5Mode == "wrong") segment = "0123456789abcdef0123456789abcdef";
     return "/" + segment + "/" + name_;
   }
@@ -137,14 +163,36 @@ class PackageServer {
       res.set_redirect(o_.redirectLoop ? req.path : FinalPath(), 302);
     });
     server->Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+      const bool head = req.method == "HEAD";
+      // A GET that arrives after --change-after earlier ones sees the
+      // second file, with its own digest and validators.
+      if (!head && versions_.size() > 1 && gets_.fetch_add(1) >= o_.changeAfter) current_.store(1);
       Log(req);
       if (o_.status) return Fail(res, o_.status);
-      if (req.path != FinalPath() && req.path != "/" + name_) return Fail(res, 404);
-      if (req.method == "GET" && o_.getStatus) return Fail(res, o_.getStatus);
+      // Any digest segment: a client that learnt the address before the
+      // file changed still reaches it.
+      if (req.path != "/" + name_ && !EndsWith(req.path, "/" + name_)) return Fail(res, 404);
+      if (!head && o_.getStatus) return Fail(res, o_.getStatus);
+      if (!head && !o_.htmlType.empty()) {
+        res.status = 200;
+        res.set_content("<!DOCTYPE html>\n<html><head><title>Service unavailable</title></head>"
+                        "<body><h1>Please try again later</h1></body></html>\n", o_.htmlType.c_str());
+        return;
+      }
+      const Version& v = Current();
+      res.set_header("ETag", v.etag);
+      res.set_header("Last-Modified", v.lastModified);
+      auto& request = const_cast<httplib::Request&>(req);  // the server's own object
+      // If-Range: the range only when the validator still names this
+      // content, else the whole file with 200.
+      if (req.has_header("If-Range")) {
+        const std::string validator = req.get_header_value("If-Range");
+        if (validator != v.etag && validator != v.lastModified) request.ranges.clear();
+      }
       // A server that ignores Range (or cannot say how long the file is)
-      // answers 200 with the whole file; the request object is the server's own.
-      if (o_.ignoreRange || o_.noLength) const_cast<httplib::Request&>(req).ranges.clear();
-      Serve(req.method == "HEAD", res);
+      // answers 200 with the whole file.
+      if (o_.ignoreRange || o_.noLength) request.ranges.clear();
+      Serve(head, v, res);
     });
   }
 
@@ -153,13 +201,19 @@ class PackageServer {
     std::ifstream file;
     long long sent = 0;
     bool drops = false;
+    bool stalls = false;
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
   };
 
+  static bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+  }
+
   void Log(const httplib::Request& req) {
     const std::string range = req.has_header("Range") ? req.get_header_value("Range") : "-";
+    const std::string ifRange = req.has_header("If-Range") ? req.get_header_value("If-Range") : "-";
     // The path as decoded, then the request target exactly as it arrived.
-    Say("request\t" + req.method + "\t" + req.path + "\t" + range + "\t" + req.target);
+    Say("request\t" + req.method + "\t" + req.path + "\t" + range + "\t" + req.target + "\t" + ifRange);
   }
 
   static void Fail(httplib::Response& res, int status) {
@@ -167,20 +221,22 @@ class PackageServer {
     res.set_content("", "text/plain");
   }
 
-  void Serve(bool head, httplib::Response& res) {
+  void Serve(bool head, const Version& v, httplib::Response& res) {
     auto t = std::make_shared<Transfer>();
     if (!head) {
-      t->file.open(o_.file, std::ios::binary);
+      t->file.open(v.path, std::ios::binary);
       if (!t->file) return Fail(res, 500);
       t->drops = o_.dropAfter >= 0 && !(o_.dropOnce && dropped_.exchange(true));
+      t->stalls = o_.stallAfter >= 0 && !(o_.stallOnce && stalled_.exchange(true));
     }
+    const long long size = v.size;
     auto provide = [this, t](size_t offset, size_t length, httplib::DataSink& sink) {
       return Provide(*t, offset, length, sink);
     };
     if (o_.noLength) {
       res.set_chunked_content_provider("application/octet-stream",
-          [this, t](size_t offset, httplib::DataSink& sink) {
-            const size_t left = static_cast<size_t>(size_) - offset;
+          [this, t, size](size_t offset, httplib::DataSink& sink) {
+            const size_t left = static_cast<size_t>(size) - offset;
             if (left == 0) {
               sink.done();
               return true;
@@ -188,7 +244,7 @@ class PackageServer {
             return Provide(*t, offset, left, sink);
           });
     } else {
-      res.set_content_provider(static_cast<size_t>(size_), "application/octet-stream", provide);
+      res.set_content_provider(static_cast<size_t>(size), "application/octet-stream", provide);
     }
   }
 
@@ -200,7 +256,7 @@ class PackageServer {
       n = static_cast<size_t>(o_.dropAfter - t.sent);
       if (n == 0) return false;  // closes the connection mid-body
     }
-    if (o_.stallAfter >= 0 && t.sent + static_cast<long long>(n) > o_.stallAfter) {
+    if (t.stalls && t.sent + static_cast<long long>(n) > o_.stallAfter) {
       n = static_cast<size_t>(o_.stallAfter - t.sent);
       if (n == 0) {
         while (!stopping_.load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -225,9 +281,11 @@ class PackageServer {
  private:
   const Options& o_;
   const std::string name_;
-  const std::string md5_;
-  const long long size_;
+  const std::vector<Version> versions_;
+  std::atomic<size_t> current_{0};
+  std::atomic<int> gets_{0};
   std::atomic<bool> dropped_{false};
+  std::atomic<bool> stalled_{false};
 };
 
 }  // namespace
@@ -235,11 +293,32 @@ class PackageServer {
 int main(int argc, char** argv) {
   Options o;
   ParseOptions(argc, argv, &o);
-  const std::string md5 = Utils::FileMd5Hex(o.file);
-  if (md5.empty()) Usage(("cannot read " + o.file).c_str());
-
-  PackageServer package(o, md5);
-  httplib::Server server;
+  std::vector<Version> versions;
+  for (const std::string& path : {o.file, o.changeTo}) {
+    if (path.empty()) continue;
+    Version v;
+    v.path = path;
+    v.md5 = Utils::FileMd5Hex(path);
+    v.size = FileSize(path);
+    if (v.md5.empty()) Usage(("cannot read " + path).c_str());
+    v.etag = "\"" + v.md5 + "\"";
+    v.lastModified = versions.empty() ? "Mon, 01 Jun 2026 08:00:00 GMT" : "Tue, 02 Jun 2026 08:00:00 GMT";
+    versions.push_back(v);
+  }
+  PackageServer package(o, versions);
+  std::unique_ptr<httplib::Server> served;
+  if (!o.tlsCert.empty()) {
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
+    auto tls = std::make_unique<httplib::SSLServer>(o.tlsCert.c_str(), o.tlsKey.c_str());
+    if (!tls->is_valid()) Usage("cannot use the TLS certificate or key");
+    served = std::move(tls);
+#else
+    Usage("this build serves no TLS");
+#endif
+  } else {
+    served = std::make_unique<httplib::Server>();
+  }
+  httplib::Server& server = *served;
   package.Install(&server);
   const int port = o.port ? (server.bind_to_port("127.0.0.1", o.port) ? o.port : -1)
                           : server.bind_to_any_port("127.0.0.1");
@@ -256,7 +335,7 @@ int main(int argc, char** argv) {
     }
   }
   Say("port\t" + std::to_string(port));
-  Say("file\t" + package.FinalPath() + "\t" + std::to_string(package.size()) + "\t" + md5);
+  Say("file\t" + package.FinalPath() + "\t" + std::to_string(versions[0].size) + "\t" + versions[0].md5);
 
   std::thread watchdog([&] {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(o.timeLimit);

@@ -1,0 +1,85 @@
+#include "tail_hasher.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "utils/file_io.h"
+#include "utils/md5.h"
+
+namespace {
+constexpr size_t kBlock = 1 << 20;
+// How long the hashing thread waits when it has caught up with a writer.
+constexpr auto kCaughtUpPause = std::chrono::milliseconds(2);
+}  // namespace
+
+void CTailHasher::Begin(std::vector<Piece> pieces) {
+  Abandon();
+  finishing_.store(false);
+  abandoned_.store(false);
+  {
+    std::lock_guard<std::mutex> lock(resultMutex_);
+    digest_.clear();
+    hashed_ = 0;
+  }
+  thread_ = std::thread(&CTailHasher::Run, this, std::move(pieces));
+}
+
+std::pair<std::string, int64_t> CTailHasher::Finish() {
+  if (!thread_.joinable()) return {"", -1};
+  finishing_.store(true);
+  thread_.join();
+  std::lock_guard<std::mutex> lock(resultMutex_);
+  return {digest_, digest_.empty() ? -1 : hashed_};
+}
+
+void CTailHasher::Abandon() {
+  if (!thread_.joinable()) return;
+  abandoned_.store(true);
+  thread_.join();
+}
+
+void CTailHasher::Run(std::vector<Piece> pieces) {
+  std::unique_ptr<unsigned char[]> block(new unsigned char[kBlock]);
+  Utils::Md5 md5;
+  int64_t total = 0;
+  for (const Piece& piece : pieces) {
+    FILE* file = nullptr;
+    int64_t done = 0;
+    bool failed = false;
+    for (;;) {
+      if (abandoned_.load()) break;
+      // Read the finishing flag before reading: once it is seen, a read
+      // that comes up short has met the real end of the file.
+      const bool last = finishing_.load();
+      if (!file) file = Utils::OpenFile(piece.first, "rb");
+      size_t n = 0;
+      if (file) {
+        size_t want = kBlock;
+        if (piece.second >= 0) want = static_cast<size_t>(std::min<int64_t>(piece.second - done, kBlock));
+        if (want == 0) break;
+        n = std::fread(block.get(), 1, want, file);
+        if (n > 0) {
+          md5.Update(block.get(), n);
+          done += static_cast<int64_t>(n);
+          continue;
+        }
+        if (std::ferror(file)) {
+          failed = true;
+          break;
+        }
+        std::clearerr(file);  // at the writer's end for now
+      }
+      if (last) break;
+      std::this_thread::sleep_for(kCaughtUpPause);
+    }
+    const bool whole = file && !failed && (piece.second < 0 || done == piece.second);
+    if (file) std::fclose(file);
+    total += done;
+    if (abandoned_.load() || !whole) return;
+  }
+  std::lock_guard<std::mutex> lock(resultMutex_);
+  digest_ = md5.FinalHex();
+  hashed_ = total;
+}

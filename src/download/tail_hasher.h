@@ -1,0 +1,53 @@
+// The MD5 of a package computed while it is being written: a thread of its
+// own reads the files that make up the package, in order, behind the
+// threads that write them, so that the digest is ready a moment after the
+// last byte is stored instead of costing a second pass over the file.
+//
+// What is hashed is what is on disk: the bytes the writers stored, read
+// back from the system's file cache. A writer that rewrites bytes it
+// already stored (truncates a file to start it again) must Begin again.
+//
+// Threads: Begin, Finish and Abandon are called by the owner, one at a
+// time; the hashing thread only reads the files.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class CTailHasher {
+ public:
+  // A file and how many of its bytes belong to the package (-1: all the
+  // bytes it holds once the writers are done).
+  using Piece = std::pair<std::wstring, int64_t>;
+
+  CTailHasher() = default;
+  ~CTailHasher() { Abandon(); }
+  CTailHasher(const CTailHasher&) = delete;
+  CTailHasher& operator=(const CTailHasher&) = delete;
+
+  // Starts hashing `pieces` (any earlier run is abandoned first).
+  void Begin(std::vector<Piece> pieces);
+  bool Running() const { return thread_.joinable(); }
+  // The writers are done: hashes what is left and returns the digest (32
+  // lower-case hexadecimal digits) with the number of bytes it covers, or
+  // an empty digest when a piece was shorter than its length or could not
+  // be read. The files are closed when it returns.
+  std::pair<std::string, int64_t> Finish();
+  // Stops without a digest and closes the files.
+  void Abandon();
+
+ private:
+  void Run(std::vector<Piece> pieces);
+
+  std::thread thread_;
+  std::atomic<bool> finishing_{false};
+  std::atomic<bool> abandoned_{false};
+  std::mutex resultMutex_;
+  std::string digest_;  // guarded by resultMutex_
+  int64_t hashed_ = 0;  // guarded by resultMutex_
+};
