@@ -20,8 +20,8 @@ HitArea HitTest(const HitTestInput& in) {
   return HitArea::Client;
 }
 
-bool ClassKeepsClickInCaption(const std::string& name) {
-  return name == "Button" || name == "Option" || name == "Text";
+bool KeepsClickInCaption(const std::function<bool(const std::string&)>& is) {
+  return is("Button") || is("Option") || is("Text");
 }
 
 }  // namespace SkinUI

@@ -3,6 +3,7 @@
 // the drag band behave like a title bar without one.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "uikit/geometry.h"
@@ -35,8 +36,8 @@ struct HitTestInput {
 HitArea HitTest(const HitTestInput& in);
 
 // Buttons, options and plain text keep a press inside the drag band. The
-// class names given are those a control answers interface queries with, so
-// a check box or an animated button (derived from them) keeps it too.
-bool ClassKeepsClickInCaption(const std::string& interfaceName);
+// question is put as an interface query (is(name)), so a check box or an
+// animated button, derived from them, keeps it too.
+bool KeepsClickInCaption(const std::function<bool(const std::string&)>& is);
 
 }  // namespace SkinUI

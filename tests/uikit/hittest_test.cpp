@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace SkinUI {
 namespace {
 
@@ -46,12 +50,15 @@ TEST(HitTest, Table) {
   }
 }
 
-TEST(HitTest, OnlyClickableClassesKeepThePress) {
-  EXPECT_TRUE(ClassKeepsClickInCaption("Button"));
-  EXPECT_TRUE(ClassKeepsClickInCaption("Option"));
-  EXPECT_TRUE(ClassKeepsClickInCaption("Text"));
-  EXPECT_FALSE(ClassKeepsClickInCaption("Label"));
-  EXPECT_FALSE(ClassKeepsClickInCaption("HorizontalLayout"));
+TEST(HitTest, OnlyClickableInterfacesKeepThePress) {
+  auto chain = [](std::vector<std::string> names) {
+    return [names](const std::string& n) { return std::find(names.begin(), names.end(), n) != names.end(); };
+  };
+  EXPECT_TRUE(KeepsClickInCaption(chain({"Button", "Label", "Control"})));
+  EXPECT_TRUE(KeepsClickInCaption(chain({"CheckBox", "Option", "Button", "Label", "Control"})));
+  EXPECT_TRUE(KeepsClickInCaption(chain({"Text", "Label", "Control"})));
+  EXPECT_FALSE(KeepsClickInCaption(chain({"Label", "Control"})));
+  EXPECT_FALSE(KeepsClickInCaption(chain({"HorizontalLayout", "Container", "Control"})));
 }
 
 }  // namespace
