@@ -1,1 +1,30 @@
 # Tests of skinui_gfx.
+
+# The PNG corpus is compiled into the test, so it replays alike on Linux and
+# under Wine without any path mapping.
+file(GLOB SKINUI_PNG_CORPUS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/corpus/png/*.png)
+set(SKINUI_PNG_CORPUS_CPP ${CMAKE_CURRENT_BINARY_DIR}/png_corpus.cpp)
+set(corpus_text "// Generated from tests/uikit/corpus/png.\n#include \"png_corpus.h\"\n")
+string(APPEND corpus_text "namespace skinui_test {\nconst std::vector<CorpusFile>& PngCorpus() {\n  static const std::vector<CorpusFile> files = {\n")
+foreach(file IN LISTS SKINUI_PNG_CORPUS)
+  get_filename_component(name ${file} NAME)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" escaped "${hex}")
+  string(APPEND corpus_text "    {\"${name}\", std::string(\"${escaped}\", sizeof(\"${escaped}\") - 1)},\n")
+endforeach()
+string(APPEND corpus_text "  };\n  return files;\n}\n}  // namespace skinui_test\n")
+file(CONFIGURE OUTPUT ${SKINUI_PNG_CORPUS_CPP} CONTENT "${corpus_text}" @ONLY)
+
+quillon_add_test(skinui_gfx_test
+  SOURCES surface_test.cpp image_draw_test.cpp png_test.cpp text_test.cpp ${SKINUI_PNG_CORPUS_CPP}
+  LIBS skinui_gfx)
+target_include_directories(skinui_gfx_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+
+# libFuzzer target for the PNG decoder (Linux, clang).
+if(QUILLON_FUZZ AND NOT WIN32)
+  add_executable(png_fuzz fuzz/png_fuzz.cpp)
+  target_link_libraries(png_fuzz PRIVATE skinui_gfx)
+  target_compile_options(png_fuzz PRIVATE -fsanitize=fuzzer)
+  target_link_options(png_fuzz PRIVATE -fsanitize=fuzzer)
+  set_target_properties(png_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+endif()

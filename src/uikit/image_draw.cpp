@@ -1,0 +1,119 @@
+#include "uikit/image_draw.h"
+
+#include <algorithm>
+
+namespace SkinUI {
+namespace {
+
+bool AllZero(const Rect& r) { return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0; }
+
+// A copy of the source part with the mask colour made transparent; the
+// mask compares the straight colour, so a half-transparent pixel of the
+// mask colour goes as well.
+Bitmap MaskedCopy(const Bitmap& image, const Rect& src, uint32_t mask) {
+  Bitmap out;
+  out.width = src.Width();
+  out.height = src.Height();
+  out.pixels.resize(static_cast<size_t>(out.width) * out.height);
+  const uint32_t key = mask & 0x00FFFFFF;
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) {
+      const Argb p = image.At(src.left + x, src.top + y);
+      const bool hit = (p >> 24) != 0 && (Unpremultiply(p) & 0x00FFFFFF) == key;
+      out.pixels[static_cast<size_t>(y) * out.width + x] = hit ? 0 : p;
+    }
+  }
+  return out;
+}
+
+// One piece: src stretched onto dest, or repeated at its own size along the
+// axes that tile (stretched along the others).
+void DrawPart(Surface& s, const Bitmap& img, const Rect& src, const Rect& dest, int alpha, bool tileX,
+              bool tileY) {
+  if (src.IsEmpty() || dest.IsEmpty()) return;
+  if (!tileX && !tileY) {
+    s.BlendScaled(img, src, dest, alpha);
+    return;
+  }
+  ClipScope clip(s, dest);
+  if (s.Clip().IsEmpty()) return;
+  const int stepX = tileX ? src.Width() : dest.Width();
+  const int stepY = tileY ? src.Height() : dest.Height();
+  const Rect c = s.Clip();
+  // Start at the first tile that reaches the clip; tiles are anchored at dest.
+  const int firstX = dest.left + (c.left - dest.left) / stepX * stepX;
+  const int firstY = dest.top + (c.top - dest.top) / stepY * stepY;
+  for (int y = firstY; y < c.bottom; y += stepY) {
+    for (int x = firstX; x < c.right; x += stepX) {
+      s.BlendScaled(img, src, {x, y, x + stepX, y + stepY}, alpha);
+    }
+  }
+}
+
+// Splits [a, b) into three with end widths e0, e1, shrunk in proportion when
+// they do not fit.
+void Split(int a, int b, int e0, int e1, int out[4]) {
+  const int len = b - a;
+  if (e0 + e1 > len) {
+    const int sum = e0 + e1;
+    e0 = sum > 0 ? static_cast<int>(int64_t(e0) * len / sum) : 0;
+    e1 = len - e0;
+  }
+  out[0] = a;
+  out[1] = a + e0;
+  out[2] = b - e1;
+  out[3] = b;
+}
+
+}  // namespace
+
+void DrawImage(Surface& surface, const Bitmap& image, const ImageDescriptor& desc, Rect controlRect) {
+  DrawImage(surface, &image, desc, controlRect);
+}
+
+void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& desc, Rect controlRect) {
+  const int fade = std::clamp(desc.fade, 0, 255);
+  if (fade == 0 || controlRect.IsEmpty()) return;
+  const Rect dest = AllZero(desc.dest) ? controlRect : desc.dest.Offset(controlRect.left, controlRect.top);
+  if (dest.IsEmpty()) return;
+  ClipScope clip(surface, controlRect);
+
+  if (desc.hasColor) {
+    const uint32_t a = ((desc.color >> 24) * fade + 127) / 255;
+    surface.FillRect(dest, (a << 24) | (desc.color & 0x00FFFFFF));
+    return;
+  }
+  if (!image || image->IsEmpty()) return;
+
+  const Rect bounds{0, 0, image->width, image->height};
+  Rect src = AllZero(desc.source) ? bounds : desc.source.Intersect(bounds);
+  if (src.IsEmpty()) return;
+
+  const Bitmap* img = image;
+  Bitmap masked;
+  if (desc.hasMask) {
+    masked = MaskedCopy(*image, src, desc.mask);
+    img = &masked;
+    src = {0, 0, masked.width, masked.height};
+  }
+
+  const Rect& k = desc.corner;
+  if (AllZero(k)) {
+    DrawPart(surface, *img, src, dest, fade, desc.xtiled, desc.ytiled);
+    return;
+  }
+  int sx[4], sy[4], dx[4], dy[4];
+  Split(src.left, src.right, std::max(k.left, 0), std::max(k.right, 0), sx);
+  Split(src.top, src.bottom, std::max(k.top, 0), std::max(k.bottom, 0), sy);
+  Split(dest.left, dest.right, sx[1] - sx[0], sx[3] - sx[2], dx);
+  Split(dest.top, dest.bottom, sy[1] - sy[0], sy[3] - sy[2], dy);
+  for (int j = 0; j < 3; ++j) {
+    for (int i = 0; i < 3; ++i) {
+      if (desc.hole && i == 1 && j == 1) continue;
+      DrawPart(surface, *img, {sx[i], sy[j], sx[i + 1], sy[j + 1]}, {dx[i], dy[j], dx[i + 1], dy[j + 1]}, fade,
+               desc.xtiled && i == 1, desc.ytiled && j == 1);
+    }
+  }
+}
+
+}  // namespace SkinUI
