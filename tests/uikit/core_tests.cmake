@@ -1,3 +1,5 @@
 # Tests of skinui_core.
-quillon_add_test(uikit_layout_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/layout_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/hittest_test.cpp LIBS skinui_core)
+set(UIKIT_CORE_TEST_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+quillon_add_test(uikit_layout_test SOURCES ${UIKIT_CORE_TEST_DIR}/layout_test.cpp
+  ${UIKIT_CORE_TEST_DIR}/hittest_test.cpp LIBS skinui_core)
+quillon_add_test(uikit_controls_test SOURCES ${UIKIT_CORE_TEST_DIR}/controls_test.cpp LIBS skinui_core)
