@@ -10,6 +10,8 @@ extern "C" {
 #include "7zCrc.h"
 }
 
+#include "uikit/resource.h"
+
 namespace SkinUI {
 namespace {
 
@@ -261,5 +263,18 @@ SkinPackage* OpenPackageOnce(const void* data, size_t size, std::string* error) 
 }
 
 SkinPackage* OpenedPackage() { return g_opened.load(std::memory_order_acquire); }
+
+SkinPackage* OpenEmbeddedSkinPackage(std::string* error) {
+  if (SkinPackage* opened = OpenedPackage()) {
+    if (error) error->clear();
+    return opened;
+  }
+  std::string bytes;
+  if (!FindEmbeddedResource(kSkinResourceType, kSkinResourceId, &bytes)) {
+    SetError(error, kErrorOpeningZip);
+    return nullptr;
+  }
+  return OpenPackageOnce(bytes.data(), bytes.size(), error);
+}
 
 }  // namespace SkinUI

@@ -56,4 +56,10 @@ SkinPackage* OpenPackageOnce(const void* data, size_t size, std::string* error);
 // The package opened by OpenPackageOnce, or null.
 SkinPackage* OpenedPackage();
 
+// What a window whose skin comes from the executable does first: the process's
+// package if one is open, else the one opened from resource "ZIPRES" 147.
+// Null when that resource is missing or empty, or is no package; *error is
+// then "Error opening zip file" (or "Could not unzip file").
+SkinPackage* OpenEmbeddedSkinPackage(std::string* error);
+
 }  // namespace SkinUI

@@ -13,8 +13,10 @@ TEST(EmbeddedSkin, IsFoundOpenedAndRead) {
   ASSERT_GT(archive.size(), 32u);
   EXPECT_EQ(archive.compare(0, 6, "7z\xBC\xAF\x27\x1C"), 0);
   std::string error;
-  SkinPackage* package = OpenPackageOnce(archive.data(), archive.size(), &error);
+  SkinPackage* package = OpenEmbeddedSkinPackage(&error);
   ASSERT_NE(package, nullptr) << error;
+  EXPECT_EQ(OpenedPackage(), package);
+  EXPECT_EQ(OpenEmbeddedSkinPackage(&error), package);
   std::string layout;
   ASSERT_TRUE(package->ReadEntry("MainWnd.xml", &layout, &error)) << error;
   MarkupNode root;

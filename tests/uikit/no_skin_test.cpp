@@ -1,3 +1,5 @@
+// Built twice: into a program without a skin and into one whose skin
+// resource is empty. Neither finds content.
 #include <gtest/gtest.h>
 
 #include "uikit/package.h"
@@ -12,6 +14,9 @@ TEST(NoSkin, FindsNothingAndOpensNothing) {
   EXPECT_TRUE(bytes.empty());
   std::string error;
   EXPECT_EQ(OpenPackageOnce(bytes.data(), bytes.size(), &error), nullptr);
+  EXPECT_EQ(error, "Error opening zip file");
+  EXPECT_EQ(OpenedPackage(), nullptr);
+  EXPECT_EQ(OpenEmbeddedSkinPackage(&error), nullptr);
   EXPECT_EQ(error, "Error opening zip file");
   EXPECT_EQ(OpenedPackage(), nullptr);
 }

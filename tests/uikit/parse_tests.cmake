@@ -48,3 +48,20 @@ target_compile_definitions(skinui_parse_tests PRIVATE
 quillon_add_test(skinui_embedded_skin_tests SOURCES embedded_skin_test.cpp LIBS skinui_parse)
 skinui_embed_skin(skinui_embedded_skin_tests DIR ${parse_data}/skin)
 quillon_add_test(skinui_no_skin_tests SOURCES no_skin_test.cpp LIBS skinui_parse)
+# A skin resource that is there but holds no bytes.
+set(empty_skin ${parse_fixtures}/empty_skin)
+file(GENERATE OUTPUT ${empty_skin}/empty.bin CONTENT "")
+if(WIN32)
+  file(GENERATE OUTPUT ${empty_skin}/empty.rc CONTENT "LANGUAGE 4, 2\n147 ZIPRES \"${empty_skin}/empty.bin\"\n")
+  set(empty_skin_source ${empty_skin}/empty.rc)
+else()
+  file(GENERATE OUTPUT ${empty_skin}/empty.cpp CONTENT
+    "#include \"uikit/resource.h\"\n[[maybe_unused]] static const bool registered = (SkinUI::RegisterEmbeddedResource(\"ZIPRES\", 147, \"\", 0), true);\n")
+  set(empty_skin_source ${empty_skin}/empty.cpp)
+endif()
+quillon_add_test(skinui_empty_skin_tests SOURCES no_skin_test.cpp ${empty_skin_source} LIBS skinui_parse)
+
+option(QUILLON_FUZZ "Build the libFuzzer targets of the parsing layer (Linux, clang)" OFF)
+if(QUILLON_FUZZ AND NOT WIN32)
+  include(${CMAKE_CURRENT_SOURCE_DIR}/fuzz/parse_fuzz.cmake)
+endif()
