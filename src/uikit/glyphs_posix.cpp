@@ -170,8 +170,15 @@ class FreeTypeGlyphSource : public GlyphSource {
         FcPatternGetInteger(match, FC_SLANT, 0, &slant);
         file.path = reinterpret_cast<const char*>(path);
         file.index = index;
-        file.boldFace = weight >= FC_WEIGHT_DEMIBOLD;
-        file.italicFace = slant != FC_SLANT_ROMAN;
+        // fontconfig's synthetic rules report the asked-for weight and
+        // slant of a face that lacks them, and set embolden or a matrix.
+        FcBool embolden = FcFalse;
+        FcMatrix* matrix = nullptr;
+        FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
+        const bool sheared = FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix &&
+                             matrix->xy != 0;
+        file.boldFace = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
+        file.italicFace = slant != FC_SLANT_ROMAN && !sheared;
       }
       FcPatternDestroy(match);
     }

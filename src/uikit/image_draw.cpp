@@ -1,11 +1,21 @@
 #include "uikit/image_draw.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace SkinUI {
 namespace {
 
 bool AllZero(const Rect& r) { return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0; }
+
+// Markup can write any integer; offsets saturate rather than overflow.
+int AddClamped(int a, int b) {
+  const int64_t v = int64_t(a) + b;
+  return static_cast<int>(std::clamp<int64_t>(v, -(int64_t(1) << 29), int64_t(1) << 29));
+}
+Rect OffsetClamped(const Rect& r, int dx, int dy) {
+  return {AddClamped(r.left, dx), AddClamped(r.top, dy), AddClamped(r.right, dx), AddClamped(r.bottom, dy)};
+}
 
 // A copy of the source part with the mask colour made transparent; the
 // mask compares the straight colour, so a half-transparent pixel of the
@@ -53,11 +63,11 @@ void DrawPart(Surface& s, const Bitmap& img, const Rect& src, const Rect& dest, 
 // Splits [a, b) into three with end widths e0, e1, shrunk in proportion when
 // they do not fit.
 void Split(int a, int b, int e0, int e1, int out[4]) {
-  const int len = b - a;
-  if (e0 + e1 > len) {
-    const int sum = e0 + e1;
-    e0 = sum > 0 ? static_cast<int>(int64_t(e0) * len / sum) : 0;
-    e1 = len - e0;
+  const int64_t len = std::max<int64_t>(int64_t(b) - a, 0);
+  const int64_t sum = int64_t(e0) + e1;
+  if (sum > len) {
+    e0 = static_cast<int>(int64_t(e0) * len / sum);
+    e1 = static_cast<int>(len - e0);
   }
   out[0] = a;
   out[1] = a + e0;
@@ -74,7 +84,7 @@ void DrawImage(Surface& surface, const Bitmap& image, const ImageDescriptor& des
 void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& desc, Rect controlRect) {
   const int fade = std::clamp(desc.fade, 0, 255);
   if (fade == 0 || controlRect.IsEmpty()) return;
-  const Rect dest = AllZero(desc.dest) ? controlRect : desc.dest.Offset(controlRect.left, controlRect.top);
+  const Rect dest = AllZero(desc.dest) ? controlRect : OffsetClamped(desc.dest, controlRect.left, controlRect.top);
   if (dest.IsEmpty()) return;
   ClipScope clip(surface, controlRect);
 

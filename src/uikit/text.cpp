@@ -171,7 +171,11 @@ void DrawText(Surface& surface, GlyphSource& glyphs, const FontSpec& font, const
     const int dotsWidth = Width(glyphs, font, dots);
     for (TextLine& l : lines) {
       if (l.width <= rect.Width()) continue;
-      while (!l.text.empty() && Width(glyphs, font, l.text) + dotsWidth > rect.Width()) l.text.pop_back();
+      int width = Width(glyphs, font, l.text);
+      while (!l.text.empty() && width + dotsWidth > rect.Width()) {
+        width -= Advance(glyphs, font, l.text.back());
+        l.text.pop_back();
+      }
       TrimTrailingSpaces(l.text);
       l.text += dots;
       l.width = Width(glyphs, font, l.text);

@@ -170,3 +170,50 @@ TEST(DrawImageTest, MissingImageDrawsNothing) {
 
 }  // namespace
 }  // namespace SkinUI
+
+#include "gfx_scene.h"
+
+namespace SkinUI {
+namespace {
+
+// The scene's pixels are fixed: the same hash on every target and after
+// every change that was not meant to change what is drawn. When a change
+// is meant to, look at skinui_gfx_sample's picture, then update the value.
+TEST(DrawImageTest, SceneDrawsTheSamePixelsOnEveryTarget) {
+  const skinui_test::SceneArt art = skinui_test::MakeSceneArt();
+  Bitmap page;
+  page.width = 600;
+  page.height = 400;
+  page.pixels.assign(600 * 400, 0);
+  Surface s(page);
+  skinui_test::PaintScene(s, art);
+  EXPECT_EQ(skinui_test::PixelHash(page), 0xf83298c6e2c76847ull);
+}
+
+}  // namespace
+}  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+TEST(DrawImageTest, ExtremeMarkupValuesStayInsideTheControl) {
+  const Bitmap img = NinePartImage();
+  ImageDescriptor d;
+  d.file = "x.png";
+  d.corner = {2147483647, 2147483647, 2147483647, 5};
+  d.dest = {-2147483647, -5, 2147483647, 2147483647};
+  d.xtiled = d.ytiled = true;
+  Bitmap b = Canvas(8, 8);
+  Surface s(b);
+  DrawImage(s, img, d, {2, 2, 6, 6});
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      if (x < 2 || x >= 6 || y < 2 || y >= 6) {
+        EXPECT_EQ(b.At(x, y), 0u);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace SkinUI

@@ -141,8 +141,16 @@ TEST_F(TextTest, EllipsisKeepsALongLineInsideAndUnderlineAddsARow) {
 
 TEST_F(TextTest, MissingCodePointStillDrawsSomethingOrAdvances) {
   // Hebrew is in DejaVu but not in the Chinese face: taken from another font.
-  const GlyphBitmap& g = glyphs_->Cached(font_, U'\u05D0');
+  GlyphBitmap g;
+  EXPECT_TRUE(glyphs_->Glyph(font_, U'\u05D0', &g));
   EXPECT_GT(g.advance, 0);
+  EXPECT_FALSE(g.coverage.empty());
+  // One that no font has: reported, and drawing it is harmless.
+  GlyphBitmap none;
+  EXPECT_FALSE(glyphs_->Glyph(font_, U'\U0010FFFD', &none));
+  Bitmap b = Canvas(40, 20);
+  Surface s(b);
+  DrawText(s, *glyphs_, font_, "\xF4\x8F\xBF\xBD", {0, 0, 40, 20}, 0xFF000000, kTextSingleLine);
 }
 
 }  // namespace
