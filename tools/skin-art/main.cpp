@@ -1,0 +1,94 @@
+// skin-art: draws the installer's skin images.
+//   skin-art --out DIR            every PNG of the package under DIR (res/res)
+//   skin-art --preview FILE.png   a contact sheet of every image
+//   skin-art --zoom FILE.png      the small images magnified four times
+//   skin-art --language FILE      the package's language table
+//   skin-art --mock DIR [--font FILE]   each page and prompt composed from
+//                                 the images at their layout positions
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "art.h"
+#include "png_writer.h"
+#include "texts.h"
+#include "preview.h"
+
+namespace {
+
+bool MakeDirs(const std::string& path) {
+  for (size_t i = 1; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/') {
+      std::string part = path.substr(0, i);
+      if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+  }
+  return true;
+}
+
+bool Save(const std::string& path, const skinart::Canvas& c, size_t* bytes = nullptr) {
+  std::vector<uint8_t> png = skinart::EncodePng(c.ToRgba8(), c.width(), c.height());
+  if (bytes) *bytes = png.size();
+  return skinart::WriteFile(path, png);
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: skin-art [--out DIR] [--preview FILE.png] [--zoom FILE.png] [--language FILE] [--mock DIR [--font FILE]]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string out, preview, zoom, mock, language, font = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (i + 1 >= argc) return Usage();
+    if (a == "--out") out = argv[++i];
+    else if (a == "--preview") preview = argv[++i];
+    else if (a == "--mock") mock = argv[++i];
+    else if (a == "--zoom") zoom = argv[++i];
+    else if (a == "--language") language = argv[++i];
+    else if (a == "--font") font = argv[++i];
+    else return Usage();
+  }
+  if (out.empty() && preview.empty() && mock.empty() && language.empty() && zoom.empty()) return Usage();
+
+  std::vector<skinart::Image> images = skinart::DrawAll();
+  if (!out.empty()) {
+    size_t total = 0;
+    for (const skinart::Image& im : images) {
+      std::string path = out + "/" + im.path;
+      size_t bytes = 0;
+      if (!MakeDirs(path.substr(0, path.rfind('/'))) || !Save(path, im.canvas, &bytes)) {
+        std::fprintf(stderr, "skin-art: cannot write %s\n", path.c_str());
+        return 1;
+      }
+      total += bytes;
+    }
+    std::printf("%zu images, %zu bytes\n", images.size(), total);
+  }
+  if (!language.empty()) {
+    std::string json = skinart::LanguageJson();
+    if (!skinart::WriteFile(language, std::vector<uint8_t>(json.begin(), json.end()))) {
+      std::fprintf(stderr, "skin-art: cannot write %s\n", language.c_str());
+      return 1;
+    }
+  }
+  if (!preview.empty() && !Save(preview, skinart::ContactSheet(images))) {
+    std::fprintf(stderr, "skin-art: cannot write %s\n", preview.c_str());
+    return 1;
+  }
+  if (!zoom.empty() && !Save(zoom, skinart::ZoomSheet(images, 4))) {
+    std::fprintf(stderr, "skin-art: cannot write %s\n", zoom.c_str());
+    return 1;
+  }
+  if (!mock.empty() && (!MakeDirs(mock) || !skinart::WriteMocks(images, mock, font))) {
+    std::fprintf(stderr, "skin-art: cannot write the mocks into %s\n", mock.c_str());
+    return 1;
+  }
+  return 0;
+}
