@@ -135,3 +135,5 @@ void SpinnerFrame(benchmark::State& state) {
 BENCHMARK(SpinnerFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+BENCHMARK_MAIN();
