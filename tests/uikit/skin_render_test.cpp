@@ -2,6 +2,7 @@
 // rectangles it prints and how it fails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -21,11 +22,11 @@ struct RenderRun {
 
 class SkinRender : public ::testing::Test {
  protected:
-  RenderRun Render(const std::wstring& args) {
+  RenderRun Render(const std::wstring& args, bool fixture = true) {
     RenderRun run;
     Utils::PipedProcess child;
     child.Start(quillon_test::Quoted(quillon_test::BuiltProgram(L"tools", L"skin-render")) + L" " + args +
-                L" --package " + quillon_test::Quoted(Utils::Utf8ToWide(SKINUI_RENDER_PACKAGE)));
+                (fixture ? L" --package " + quillon_test::Quoted(Utils::Utf8ToWide(SKINUI_RENDER_PACKAGE)) : L""));
     std::vector<char> buffer(4096);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -86,6 +87,27 @@ TEST_F(SkinRender, FailuresExitWithTheirCodes) {
   EXPECT_EQ(Render(L"Render.xml " + Out() + L" --select nobody=1").exitCode, 2u);
   EXPECT_EQ(Render(L"Render.xml " + Out() + L" --select pages=5").exitCode, 2u);
   EXPECT_EQ(Render(L"Render.xml").exitCode, 2u);
+}
+
+// The package linked into the program: every layout of the product builds
+// and has the controls its window looks up.
+TEST_F(SkinRender, TheEmbeddedLayoutsBuild) {
+  const std::pair<const wchar_t*, std::vector<std::string>> layouts[] = {
+      {L"MainWnd.xml", {"winCtn", "mainTabLt", "defaultInstallBtn", "treatyCb", "installPrg", "closebtn"}},
+      {L"MessageBox1Wnd.xml", {"closebtn", "textLbl", "captionLbl"}},
+      {L"MessageBox2Wnd.xml", {"closebtn", "textLbl", "captionLbl"}},
+      {L"ExitTipWnd.xml", {"okBtn", "cancelBtn", "closebtn"}},
+      {L"NetworkTipWnd.xml", {"okBtn", "cancelBtn", "closebtn"}},
+      {L"InstalledPathTipWnd.xml", {"okBtn", "cancelBtn", "closebtn"}},
+  };
+  for (const auto& l : layouts) {
+    RenderRun run = Render(std::wstring(l.first) + L" " + Out() + L" --rects", false);
+    ASSERT_EQ(run.exitCode, 0u) << Utils::WideToUtf8(l.first);
+    std::vector<std::string> names;
+    for (const auto& line : quillon_test::TabLines(run.out)) names.push_back(line.at(0));
+    for (const std::string& want : l.second)
+      EXPECT_NE(std::find(names.begin(), names.end(), want), names.end()) << want;
+  }
 }
 
 }  // namespace
