@@ -1,0 +1,207 @@
+#include "uikit/combo.h"
+
+#include "uikit/image_draw.h"
+#include "uikit/paint_manager.h"
+#include "uikit/values.h"
+
+namespace SkinUI {
+namespace {
+
+constexpr int kKeyReturn = 13;
+constexpr int kKeyEscape = 27;
+constexpr int kKeySpace = 32;
+constexpr int kKeyUp = 38;
+constexpr int kKeyDown = 40;
+
+}  // namespace
+
+Control* Combo::GetInterface(const std::string& name) {
+  return name == "Combo" ? this : Container::GetInterface(name);
+}
+
+const AttributeRegistry& Combo::Attributes() const {
+  static const AttributeRegistry reg = [] {
+    AttributeRegistry r(&Container::ContainerAttributes());
+    auto colour = [](uint32_t Combo::*field) {
+      return [field](Combo& c, const std::string& v) { SetColourAttr(&(c.*field), v); };
+    };
+    r.Add<Combo>("font", [](Combo& c, const std::string& v) { ParseInt(v, &c.font_); });
+    r.Add<Combo>("textcolor", colour(&Combo::textColor_));
+    r.Add<Combo>("itemtextcolor", colour(&Combo::itemTextColor_));
+    r.Add<Combo>("itembkcolor", colour(&Combo::itemBkColor_));
+    r.Add<Combo>("itemhotbkcolor", colour(&Combo::itemHotBkColor_));
+    r.Add<Combo>("itemselectedbkcolor", colour(&Combo::itemSelectedBkColor_));
+    r.Add<Combo>("itembordercolor", colour(&Combo::itemBorderColor_));
+    r.Add<Combo>("textpadding", [](Combo& c, const std::string& v) { ParseRect(v, &c.textPadding_); });
+    r.Add<Combo>("dropboxsize", [](Combo& c, const std::string& v) { ParseSize(v, &c.dropBox_); });
+    r.Add<Combo>("itemheight", [](Combo& c, const std::string& v) {
+      int n = 0;
+      if (ParseInt(v, &n) && n > 0) c.itemHeight_ = n;
+    });
+    r.Add<Combo>("normalimage", [](Combo& c, const std::string& v) { c.normal_.Set(v); });
+    r.Add<Combo>("hotimage", [](Combo& c, const std::string& v) { c.hotImg_.Set(v); });
+    r.Add<Combo>("pushedimage", [](Combo& c, const std::string& v) { c.pushedImg_.Set(v); });
+    r.Add<Combo>("disabledimage", [](Combo& c, const std::string& v) { c.disabledImg_.Set(v); });
+    r.Add<Combo>("selectedid", [](Combo& c, const std::string& v) {
+      int n = -1;
+      if (ParseInt(v, &n)) c.cur_ = n;
+    });
+    return r;
+  }();
+  return reg;
+}
+
+bool Combo::Add(Control* item) {
+  if (!Container::Add(item)) return false;
+  const std::string* sel = item->GetCustomAttribute("selected");
+  if ((sel && ParseBool(*sel)) || cur_ < 0) cur_ = GetCount() - 1;
+  return true;
+}
+
+bool Combo::SelectItem(int index) {
+  if (index < 0 || index >= GetCount()) return false;
+  if (index == cur_) return true;
+  const int old = cur_;
+  cur_ = index;
+  Invalidate();
+  Notify("itemselect", static_cast<uintptr_t>(index), old);
+  return true;
+}
+
+void Combo::SetDropped(bool open) {
+  if (open == dropped_ || (open && (!enabled_ || children_.empty()))) return;
+  if (manager_) manager_->Invalidate(DropRect());
+  dropped_ = open;
+  hotItem_ = -1;
+  if (manager_) {
+    manager_->SetPopup(open ? this : nullptr);
+    manager_->Invalidate(DropRect());
+  }
+  Invalidate();
+}
+
+int Combo::ItemHeight() const { return itemHeight_; }
+
+Rect Combo::DropRect() const {
+  const int w = dropBox_.cx > 0 ? dropBox_.cx : rect_.Width();
+  const int h = dropBox_.cy > 0 ? dropBox_.cy : ItemHeight() * GetCount() + 2;
+  return {rect_.left, rect_.bottom, rect_.left + w, rect_.bottom + h};
+}
+
+Rect Combo::ItemRect(int index) const {
+  const Rect d = DropRect();
+  const int top = d.top + 1 + index * ItemHeight();
+  return {d.left + 1, top, d.right - 1, top + ItemHeight()};
+}
+
+int Combo::ItemAt(Point p) const {
+  if (!dropped_ || !DropRect().Contains(p)) return -1;
+  for (int i = 0; i < GetCount(); ++i)
+    if (ItemRect(i).Contains(p)) return i;
+  return -1;
+}
+
+void Combo::SetPos(const Rect& r) {
+  Control::SetPos(r);
+  for (int i = 0; i < GetCount(); ++i) children_[static_cast<size_t>(i)]->SetPos(ItemRect(i));
+}
+
+Control* Combo::FindControlAt(Point p) {
+  if (!visible_ || !rect_.Contains(p)) return nullptr;
+  return mouseEnabled_ ? this : nullptr;
+}
+
+void Combo::Paint(PaintContext& ctx, const Rect& dirty) {
+  const Rect area = rect_.Intersect(dirty);
+  if (!visible_ || area.IsEmpty()) return;
+  Control::Paint(ctx, dirty);
+  ClipScope clip(ctx.surface, area);
+  const ImageAttr* img = &normal_;
+  if (!enabled_ && disabledImg_.IsSet()) img = &disabledImg_;
+  else if (dropped_ && pushedImg_.IsSet()) img = &pushedImg_;
+  else if (hot_ && hotImg_.IsSet()) img = &hotImg_;
+  DrawImageAttr(ctx, *img);
+  if (ctx.glyphs && cur_ >= 0 && cur_ < GetCount()) {
+    const uint32_t colour = !enabled_ ? ctx.disabledTextColor : textColor_ ? textColor_ : ctx.defaultTextColor;
+    DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), GetItemAt(cur_)->GetText(), rect_.Deflate(textPadding_),
+             colour, kTextSingleLine | kTextVCenter | kTextEndEllipsis);
+  }
+}
+
+uint32_t Combo::ItemColour(const PaintContext& ctx) const {
+  return itemTextColor_ ? itemTextColor_ : textColor_ ? textColor_ : ctx.defaultTextColor;
+}
+
+void Combo::PaintDropList(PaintContext& ctx) {
+  if (!dropped_) return;
+  const Rect d = DropRect();
+  ClipScope clip(ctx.surface, d);
+  ctx.surface.FillRect(d, itemBkColor_);
+  for (int i = 0; i < GetCount(); ++i) {
+    const Rect r = ItemRect(i);
+    if (i == cur_) ctx.surface.FillRect(r, itemSelectedBkColor_);
+    if (i == hotItem_ && i != cur_) ctx.surface.FillRect(r, itemHotBkColor_);
+    if (ctx.glyphs)
+      DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), GetItemAt(i)->GetText(), r.Deflate(textPadding_),
+               ItemColour(ctx), kTextSingleLine | kTextVCenter | kTextEndEllipsis);
+  }
+  ctx.surface.DrawBorder(d, 1, itemBorderColor_);
+}
+
+void Combo::SetEnabled(bool e) {
+  if (!e) SetDropped(false);
+  Container::SetEnabled(e);
+}
+
+void Combo::OnMouseEnter() {
+  hot_ = true;
+  Invalidate();
+}
+
+void Combo::OnMouseLeave() {
+  hot_ = false;
+  Invalidate();
+}
+
+void Combo::OnMouseDown(Point p) {
+  if (enabled_) SetDropped(!dropped_);
+}
+
+bool Combo::OnKeyDown(int key) {
+  if (!enabled_) return false;
+  switch (key) {
+    case kKeyUp: return SelectItem(cur_ - 1) || true;
+    case kKeyDown: return SelectItem(cur_ + 1) || true;
+    case kKeyReturn:
+    case kKeySpace: SetDropped(!dropped_); return true;
+    case kKeyEscape:
+      if (!dropped_) return false;
+      SetDropped(false);
+      return true;
+    default: return false;
+  }
+}
+
+void Combo::OnMouseWheel(Point p, int delta) {
+  if (enabled_ && delta != 0) SelectItem(cur_ + (delta > 0 ? -1 : 1));
+}
+
+void Combo::OnKillFocus() {
+  SetDropped(false);
+  Container::OnKillFocus();
+}
+
+void Combo::DropListMove(Point p) {
+  const int hot = ItemAt(p);
+  if (hot == hotItem_) return;
+  hotItem_ = hot;
+  if (manager_) manager_->Invalidate(DropRect());
+}
+
+void Combo::DropListPress(Point p) {
+  const int chosen = ItemAt(p);
+  SetDropped(false);
+  if (chosen >= 0) SelectItem(chosen);
+}
+
+}  // namespace SkinUI

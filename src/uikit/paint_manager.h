@@ -1,0 +1,202 @@
+// CPaintManagerUI: the one owner of a window's control tree. It lays the
+// tree out at the client size, paints dirty rectangles into a Surface, turns
+// platform-neutral input into control states (hot, pushed, focus) and
+// events, delivers notifications to every registered receiver and runs the
+// controls' timers on a clock the host (or a test) advances.
+//
+// Everything here belongs to the UI thread. The host owns the OS window and
+// calls in; nothing here calls the OS.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "uikit/control.h"
+#include "uikit/glyphs.h"
+#include "uikit/hittest.h"
+#include "uikit/image_cache.h"
+#include "uikit/paint_context.h"
+
+namespace SkinUI {
+
+class Combo;
+
+struct Notification {
+  Control* sender = nullptr;
+  std::string type;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+  Point pt;
+  uint64_t timestamp = 0;  // the manager's clock, in milliseconds
+};
+
+class INotifyUI {
+ public:
+  virtual ~INotifyUI() = default;
+  virtual void Notify(Notification& msg) = 0;
+};
+
+// Sees every key press before the focused control; true swallows it.
+class IMessageFilterUI {
+ public:
+  virtual ~IMessageFilterUI() = default;
+  virtual bool FilterKeyDown(int key) = 0;
+};
+
+// The "Window" element's settings. Every attribute's text stays readable by
+// name; recognised ones are parsed as well. For names the window does not
+// recognise the first value wins and an empty name or value is dropped.
+struct WindowAttributes {
+  Size size;
+  Rect caption;
+  Size roundCorner;
+  Rect sizebox;
+  Size minInfo;
+  Size maxInfo;
+  uint32_t defaultFontColor = 0xFF000000;
+  uint32_t disabledFontColor = 0xFFA7A6AA;
+
+  void Set(const std::string& name, const std::string& value);
+  const std::string* Get(const std::string& name) const;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> texts_;
+};
+
+class CPaintManagerUI {
+ public:
+  CPaintManagerUI();
+  ~CPaintManagerUI();
+  CPaintManagerUI(const CPaintManagerUI&) = delete;
+  CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
+
+  // Resources of the window.
+  FontTable& Fonts() { return fonts_; }
+  WindowAttributes& Window() { return window_; }
+  const WindowAttributes& Window() const { return window_; }
+  // Where images come from (a skin package); replaces the image cache.
+  void SetImageLoader(ImageCache::Loader loader);
+  ImageCache& Images() { return *images_; }
+  // Not owned; null draws no text.
+  void SetGlyphSource(GlyphSource* glyphs) { glyphs_ = glyphs; }
+  GlyphSource* GetGlyphSource() const { return glyphs_; }
+  // "Default" declarations: attribute list text applied to every new
+  // control of the class before its own attributes.
+  void SetDefaultAttributes(const std::string& className, const std::string& list);
+  const std::string* GetDefaultAttributes(const std::string& className) const;
+
+  // The tree. Attaching calls every control's OnInit and lays it out.
+  void AttachRoot(std::unique_ptr<Control> root);
+  std::unique_ptr<Control> DetachRoot();
+  Control* GetRoot() const { return root_.get(); }
+  Control* FindControl(const std::string& name) const;
+  Control* FindControlAt(Point p);
+
+  // Layout.
+  void SetClientSize(Size size);
+  Size GetClientSize() const { return client_; }
+  void NeedUpdate() { needUpdate_ = true; }
+  void LayoutIfNeeded();
+
+  // Painting. Invalidated rectangles are kept, overlapping ones merged, until
+  // Paint repaints exactly them and hands them back for presenting.
+  void Invalidate(const Rect& r);
+  void InvalidateAll();
+  const std::vector<Rect>& DirtyRects() const { return dirty_; }
+  std::vector<Rect> Paint(Surface& surface);
+  void PaintAll(Surface& surface);
+  // Called whenever something becomes dirty, so the host can schedule a paint.
+  void SetInvalidateHook(std::function<void()> hook) { invalidateHook_ = std::move(hook); }
+
+  // Input in client coordinates.
+  void MouseMove(Point p);
+  void MouseDown(Point p);
+  void MouseUp(Point p);
+  void MouseWheel(Point p, int delta);
+  void MouseLeaveWindow();
+  bool KeyDown(int key);
+  bool Char(char32_t ch);
+  Control* GetHot() const { return hot_; }
+  Control* GetFocus() const { return focus_; }
+  Control* GetCapture() const { return capture_; }
+  // Raises "killfocus" on the old control and "setfocus" on the new one.
+  void SetFocus(Control* c);
+  // The window's hit test at p, with the control there deciding the drag band.
+  HitArea HitTestWindow(Point p, bool maximised);
+
+  // Notifications.
+  void AddNotifier(INotifyUI* n);
+  void RemoveNotifier(INotifyUI* n);
+  void AddMessageFilter(IMessageFilterUI* f);
+  void RemoveMessageFilter(IMessageFilterUI* f);
+  void SendNotify(Control* sender, const std::string& type, uintptr_t wParam = 0, intptr_t lParam = 0);
+  // Queued; delivered by ProcessPostedNotifications (the host calls it from
+  // its message loop), in order.
+  void PostNotify(Control* sender, const std::string& type, uintptr_t wParam = 0, intptr_t lParam = 0);
+  int ProcessPostedNotifications();
+
+  // Timers: (control, id) registrations with a period. Setting an existing
+  // one restarts it; a period below 1 ms is refused.
+  bool SetTimer(Control* c, int id, int periodMs);
+  bool KillTimer(Control* c, int id);
+  void KillTimers(Control* c);
+  bool HasTimer(const Control* c, int id) const;
+  uint64_t Now() const { return now_; }
+  // Test clock: moves time forward, firing every expiry on the way at its
+  // own time, in time order.
+  void AdvanceClock(uint64_t ms);
+  // Host clock: the timers due at now (each once, however late, as system
+  // timers coalesce), rescheduled one period after now.
+  std::vector<std::pair<Control*, int>> DueTimers(uint64_t now);
+  void FireDueTimers(uint64_t now);
+  // Milliseconds until the next expiry, or -1 without timers.
+  int64_t NextTimerDelay() const;
+
+  // Bookkeeping called by controls.
+  void ForgetControl(Control* c);
+  void ControlHidden(Control* c);
+  void ControlDisabled(Control* c);
+  void SetPopup(Combo* popup);
+  Combo* GetPopup() const { return popup_; }
+
+ private:
+  struct Timer {
+    Control* control;
+    int id;
+    int period;
+    uint64_t due;
+  };
+  void FireTimer(Control* c, int id);
+  void ReleaseStates(Control* c, bool forgetting);
+  PaintContext MakeContext(Surface& s);
+  void PaintRect(Surface& s, const Rect& r);
+  Control* NextFocusable(Control* from);
+
+  std::unique_ptr<Control> root_;
+  FontTable fonts_;
+  WindowAttributes window_;
+  std::unique_ptr<ImageCache> images_;
+  GlyphSource* glyphs_ = nullptr;
+  std::map<std::string, std::string> defaults_;
+  Size client_;
+  bool needUpdate_ = true;
+  std::vector<Rect> dirty_;
+  std::function<void()> invalidateHook_;
+  Control* hot_ = nullptr;
+  Control* focus_ = nullptr;
+  Control* capture_ = nullptr;
+  Combo* popup_ = nullptr;
+  std::vector<INotifyUI*> notifiers_;
+  std::vector<IMessageFilterUI*> filters_;
+  std::deque<Notification> posted_;
+  std::vector<Timer> timers_;
+  uint64_t now_ = 0;
+};
+
+}  // namespace SkinUI

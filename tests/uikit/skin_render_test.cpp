@@ -1,0 +1,113 @@
+// tools/skin-render against a fixture package: the picture it writes, the
+// rectangles it prints and how it fails.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "support/scratch_dir.h"
+#include "uikit/png.h"
+#include "utils/process.h"
+#include "utils/utf8.h"
+
+namespace {
+
+struct RenderRun {
+  uint32_t exitCode = 0;
+  bool ended = false;
+  std::string out;
+};
+
+class SkinRender : public ::testing::Test {
+ protected:
+  RenderRun Render(const std::wstring& args, bool fixture = true) {
+    RenderRun run;
+    Utils::PipedProcess child;
+    child.Start(quillon_test::Quoted(quillon_test::BuiltProgram(L"tools", L"skin-render")) + L" " + args +
+                (fixture ? L" --package " + quillon_test::Quoted(Utils::Utf8ToWide(SKINUI_RENDER_PACKAGE)) : L""));
+    std::vector<char> buffer(4096);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+      size_t got = 0;
+      const auto status = child.ReadOutputFor(buffer.data(), buffer.size(), &got, 100);
+      if (status == Utils::PipedProcess::ReadStatus::kData) run.out.append(buffer.data(), got);
+      if (status == Utils::PipedProcess::ReadStatus::kEnded) break;
+    }
+    run.ended = child.WaitFor(30000, &run.exitCode);
+    if (!run.ended) child.Terminate();
+    return run;
+  }
+  SkinUI::Bitmap Picture() {
+    SkinUI::Bitmap b;
+    std::string error;
+    EXPECT_TRUE(SkinUI::DecodePng(scratch_.Read(L"out.png"), &b, &error)) << error;
+    return b;
+  }
+  std::wstring Out() { return L"--out " + quillon_test::Quoted(scratch_ / "out.png"); }
+
+  quillon_test::ScratchDir scratch_;
+};
+
+TEST_F(SkinRender, PaintsTheLayoutWithTheStatesAsked) {
+  RenderRun run = Render(L"render.xml " + Out() + L" --state go=hot");
+  ASSERT_TRUE(run.ended);
+  ASSERT_EQ(run.exitCode, 0u);
+  SkinUI::Bitmap b = Picture();
+  ASSERT_EQ(b.width, 300);
+  ASSERT_EQ(b.height, 200);
+  EXPECT_EQ(b.At(5, 150), 0xFF6080A0u);   // the window's background colour
+  EXPECT_EQ(b.At(100, 50), 0xFF00C800u);  // the button's hot image
+  ASSERT_EQ(Render(L"Render.xml " + Out()).exitCode, 0u);
+  EXPECT_EQ(Picture().At(100, 50), 0xFFC80000u);  // normal image
+  ASSERT_EQ(Render(L"Render.xml " + Out() + L" --state go=disabled").exitCode, 0u);
+  EXPECT_EQ(Picture().At(100, 50), 0xFF6080A0u);  // its disabled image is missing
+}
+
+TEST_F(SkinRender, SelectsPagesSetsValuesAndPrintsRectangles) {
+  RenderRun run = Render(L"Render.xml " + Out() + L" --select pages=1 --value bar=35 --rects");
+  ASSERT_EQ(run.exitCode, 0u);
+  const auto lines = quillon_test::TabLines(run.out);
+  std::vector<std::string> names;
+  for (const auto& l : lines) names.push_back(l.at(0));
+  EXPECT_EQ(names, (std::vector<std::string>{"win", "title", "caption", "pages", "page0", "go", "page1", "bar", "spin"}));
+  ASSERT_EQ(lines.at(7).size(), 2u);
+  EXPECT_EQ(lines[7][1], "20,50,280,60");
+  SkinUI::Bitmap b = Picture();
+  // The fill covers 260 * 35 / 100 = 91 pixels from the bar's left edge.
+  EXPECT_EQ(b.At(20 + 90, 55), 0xFF0000DCu);
+  EXPECT_EQ(b.At(20 + 91, 55), 0xFF282828u);
+  EXPECT_EQ(b.At(30, 80), 0xFFFAFA00u);  // the sequence label's first frame
+}
+
+TEST_F(SkinRender, FailuresExitWithTheirCodes) {
+  EXPECT_EQ(Render(L"Broken.xml " + Out()).exitCode, 1u);
+  EXPECT_EQ(Render(L"Absent.xml " + Out()).exitCode, 1u);
+  EXPECT_EQ(Render(L"Render.xml " + Out() + L" --select nobody=1").exitCode, 2u);
+  EXPECT_EQ(Render(L"Render.xml " + Out() + L" --select pages=5").exitCode, 2u);
+  EXPECT_EQ(Render(L"Render.xml").exitCode, 2u);
+}
+
+// The package linked into the program: every layout of the product builds
+// and has the controls its window looks up.
+TEST_F(SkinRender, TheEmbeddedLayoutsBuild) {
+  const std::pair<const wchar_t*, std::vector<std::string>> layouts[] = {
+      {L"MainWnd.xml", {"winCtn", "mainTabLt", "defaultInstallBtn", "treatyCb", "installPrg", "closebtn"}},
+      {L"MessageBox1Wnd.xml", {"closebtn", "textLbl", "captionLbl"}},
+      {L"MessageBox2Wnd.xml", {"closebtn", "textLbl", "captionLbl"}},
+      {L"ExitTipWnd.xml", {"okBtn", "cancelBtn", "closebtn"}},
+      {L"NetworkTipWnd.xml", {"okBtn", "cancelBtn", "closebtn"}},
+      {L"InstalledPathTipWnd.xml", {"okBtn", "cancelBtn", "closebtn"}},
+  };
+  for (const auto& l : layouts) {
+    RenderRun run = Render(std::wstring(l.first) + L" " + Out() + L" --rects", false);
+    ASSERT_EQ(run.exitCode, 0u) << Utils::WideToUtf8(l.first);
+    std::vector<std::string> names;
+    for (const auto& line : quillon_test::TabLines(run.out)) names.push_back(line.at(0));
+    for (const std::string& want : l.second)
+      EXPECT_NE(std::find(names.begin(), names.end(), want), names.end()) << want;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// skin-render: builds a layout of the skin package, lays it out at its
+// "size", paints it without a window and writes the client area as a PNG.
+//
+//   skin-render LAYOUT --out FILE.png [--package FILE.7z]
+//       [--select NAME=INDEX] [--state NAME=hot|pushed|disabled|selected]
+//       [--text NAME=TEXT] [--value NAME=N] [--rects]
+//
+// Without --package the package linked into this program is used. --rects
+// prints "name<TAB>left,top,right,bottom" per named control in tree order.
+// Exit codes: 0 done, 1 the layout or package could not be read (the
+// reader's or parser's text on standard error), 2 bad arguments or a name
+// that is not in the layout, 3 the PNG could not be written.
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "uikit/button.h"
+#include "uikit/combo.h"
+#include "uikit/container.h"
+#include "uikit/dialog_builder.h"
+#include "uikit/package.h"
+#include "uikit/paint_manager.h"
+#include "uikit/png.h"
+#include "uikit/progress.h"
+#include "uikit/resource.h"
+#include "uikit/values.h"
+
+namespace {
+
+using namespace SkinUI;
+
+// The installer's frame-sequence controls are not part of the toolkit; a
+// render shows them as the toolkit class they build on, with their first
+// frame as background.
+template <class Base>
+class FirstFrame : public Base {
+ public:
+  explicit FirstFrame(std::string cls) : class_(std::move(cls)) {}
+  std::string GetClass() const override { return class_; }
+  void OnInit() override {
+    const std::string* pattern = this->GetCustomAttribute("sequencebkimage");
+    std::string frame;
+    if (pattern && FormatFrame(*pattern, 0, &frame)) this->SetBkImage(frame);
+  }
+
+ private:
+  // The pattern's one integer conversion ("%d", "%.3d", "%03d") filled in;
+  // anything else in it is refused rather than handed to printf.
+  static bool FormatFrame(const std::string& pattern, int n, std::string* out) {
+    const size_t pct = pattern.find('%');
+    if (pct == std::string::npos) return false;
+    size_t i = pct + 1;
+    std::string spec;
+    while (i < pattern.size() && (isdigit(static_cast<unsigned char>(pattern[i])) || pattern[i] == '.'))
+      spec += pattern[i++];
+    if (i >= pattern.size() || pattern[i] != 'd' || spec.size() > 4) return false;
+    if (pattern.find('%', i + 1) != std::string::npos) return false;
+    char number[32];
+    std::snprintf(number, sizeof number, ("%" + spec + "d").c_str(), n);
+    *out = pattern.substr(0, pct) + number + pattern.substr(i + 1);
+    return true;
+  }
+  std::string class_;
+};
+
+struct RenderCallback : IDialogBuilderCallback {
+  Control* CreateControl(const std::string& name) override {
+    if (name == "SequenceLabel") return new FirstFrame<Label>(name);
+    if (name == "SequenceButton") return new FirstFrame<Button>(name);
+    return nullptr;
+  }
+};
+
+struct Options {
+  std::string layout, out, package;
+  std::vector<std::pair<std::string, std::string>> select, state, text, value;
+  bool rects = false;
+};
+
+int Usage(const std::string& why) {
+  std::cerr << "skin-render: " << why << "\n"
+            << "usage: skin-render LAYOUT --out FILE.png [--package FILE.7z] [--select NAME=INDEX]\n"
+            << "       [--state NAME=hot|pushed|disabled|selected] [--text NAME=TEXT] [--value NAME=N] [--rects]\n";
+  return 2;
+}
+
+bool SplitPair(const std::string& arg, std::pair<std::string, std::string>* out) {
+  const size_t eq = arg.find('=');
+  if (eq == std::string::npos || eq == 0) return false;
+  *out = {arg.substr(0, eq), arg.substr(eq + 1)};
+  return true;
+}
+
+bool ParseArgs(int argc, char** argv, Options* o, std::string* why) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto next = [&](std::string* v) {
+      if (i + 1 >= argc) return false;
+      *v = argv[++i];
+      return true;
+    };
+    auto pair = [&](std::vector<std::pair<std::string, std::string>>* list) {
+      std::string v;
+      std::pair<std::string, std::string> p;
+      if (!next(&v) || !SplitPair(v, &p)) return false;
+      list->push_back(p);
+      return true;
+    };
+    bool ok = true;
+    if (a == "--out") ok = next(&o->out);
+    else if (a == "--package") ok = next(&o->package);
+    else if (a == "--select") ok = pair(&o->select);
+    else if (a == "--state") ok = pair(&o->state);
+    else if (a == "--text") ok = pair(&o->text);
+    else if (a == "--value") ok = pair(&o->value);
+    else if (a == "--rects") o->rects = true;
+    else if (!a.empty() && a[0] == '-') ok = false;
+    else if (o->layout.empty()) o->layout = a;
+    else ok = false;
+    if (!ok) {
+      *why = "bad argument " + a;
+      return false;
+    }
+  }
+  if (o->layout.empty() || o->out.empty()) {
+    *why = "a layout and --out are needed";
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<SkinPackage> OpenPackage(const Options& o, std::string* error) {
+  std::string bytes;
+  if (!o.package.empty()) {
+    std::ifstream in(o.package, std::ios::binary);
+    if (!in) {
+      *error = "Error opening file";
+      return nullptr;
+    }
+    std::ostringstream s;
+    s << in.rdbuf();
+    bytes = s.str();
+  } else if (!FindEmbeddedResource(kSkinResourceType, kSkinResourceId, &bytes)) {
+    *error = "Error opening zip file";
+    return nullptr;
+  }
+  return SkinPackage::Open(bytes.data(), bytes.size(), error);
+}
+
+// Applies one --select/--state/--text/--value; false names the fault.
+bool Apply(CPaintManagerUI& pm, const std::string& kind, const std::pair<std::string, std::string>& p,
+           std::string* why) {
+  Control* c = pm.FindControl(p.first);
+  if (!c) {
+    *why = "no control named " + p.first;
+    return false;
+  }
+  int n = 0;
+  if (kind == "select") {
+    if (!ParseInt(p.second, &n)) return *why = "bad index " + p.second, false;
+    if (auto* tab = static_cast<TabLayout*>(c->GetInterface("TabLayout"))) return tab->SelectItem(n) || (*why = "no item " + p.second, false);
+    if (auto* combo = static_cast<Combo*>(c->GetInterface("Combo"))) return combo->SelectItem(n) || (*why = "no item " + p.second, false);
+    return *why = p.first + " has no items", false;
+  }
+  if (kind == "state") {
+    auto* button = static_cast<Button*>(c->GetInterface("Button"));
+    if (p.second == "disabled") c->SetEnabled(false);
+    else if (p.second == "hot" && button) button->SetHot(true);
+    else if (p.second == "pushed" && button) button->SetPushed(true);
+    else if (p.second == "selected" && c->GetInterface("Option")) static_cast<Option*>(c->GetInterface("Option"))->Selected(true);
+    else return *why = "state " + p.second + " does not apply to " + p.first, false;
+    return true;
+  }
+  if (kind == "text") {
+    c->SetText(p.second);
+    return true;
+  }
+  auto* progress = static_cast<Progress*>(c->GetInterface("Progress"));
+  if (!progress || !ParseInt(p.second, &n)) return *why = "bad value for " + p.first, false;
+  progress->SetValue(n);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  std::string why;
+  if (!ParseArgs(argc, argv, &o, &why)) return Usage(why);
+
+  std::string error;
+  std::unique_ptr<SkinPackage> package = OpenPackage(o, &error);
+  if (!package) {
+    std::cerr << error << "\n";
+    return 1;
+  }
+  CPaintManagerUI pm;
+  const SkinPackage* pkg = package.get();
+  pm.SetImageLoader([pkg](const std::string& name, std::string* bytes) {
+    std::string ignored;
+    return pkg->ReadEntry(name, bytes, &ignored);
+  });
+  std::unique_ptr<GlyphSource> glyphs = CreateGlyphSource();
+  pm.SetGlyphSource(glyphs.get());
+
+  CDialogBuilder builder;
+  RenderCallback callback;
+  std::unique_ptr<Control> root = builder.Create(o.layout, *package, &callback, &pm);
+  if (!root) {
+    std::cerr << builder.GetLastError() << "\n";
+    return 1;
+  }
+  Size size = pm.Window().size;
+  if (size.cx <= 0 || size.cy <= 0) size = {600, 400};
+  pm.SetClientSize(size);
+  pm.AttachRoot(std::move(root));
+
+  const std::pair<const char*, const std::vector<std::pair<std::string, std::string>>*> steps[] = {
+      {"select", &o.select}, {"state", &o.state}, {"text", &o.text}, {"value", &o.value}};
+  for (const auto& step : steps)
+    for (const auto& p : *step.second)
+      if (!Apply(pm, step.first, p, &why)) return Usage(why);
+
+  Bitmap canvas;
+  canvas.width = size.cx;
+  canvas.height = size.cy;
+  canvas.pixels.assign(static_cast<size_t>(size.cx) * size.cy, 0);
+  Surface surface(canvas);
+  pm.PaintAll(surface);
+
+  const std::string png = EncodePng(canvas);
+  std::ofstream out(o.out, std::ios::binary);
+  if (!out || !out.write(png.data(), static_cast<std::streamsize>(png.size()))) {
+    std::cerr << "cannot write " << o.out << "\n";
+    return 3;
+  }
+  if (o.rects) {
+    pm.GetRoot()->ForEach([](Control& c) {
+      if (c.GetName().empty()) return;
+      const Rect& r = c.GetPos();
+      std::printf("%s\t%d,%d,%d,%d\n", c.GetName().c_str(), r.left, r.top, r.right, r.bottom);
+    });
+  }
+  return 0;
+}
