@@ -6,7 +6,7 @@ quillon_sources(SKINUI_HOST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR} window_host shad
 add_library(skinui_host STATIC ${SKINUI_HOST_SOURCES})
 target_include_directories(skinui_host PUBLIC ${PROJECT_SOURCE_DIR}/src)
 if(WIN32)
-  target_link_libraries(skinui_host PUBLIC user32 gdi32)
+  target_link_libraries(skinui_host PUBLIC user32 gdi32 imm32)
 else()
   find_package(SDL2 REQUIRED)
   find_package(X11 REQUIRED)
