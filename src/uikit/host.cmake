@@ -1,2 +1,24 @@
-add_library(skinui_host INTERFACE)
-target_include_directories(skinui_host INTERFACE ${PROJECT_SOURCE_DIR}/src)
+# skinui_host: one borderless top-level window per host, its events, painting
+# and timers, the UI thread's loop, and the shadow popup. Win32 on Windows,
+# SDL2 over X11 on Linux (the X Shape extension for rounded corners and the
+# shadow's input shape).
+quillon_sources(SKINUI_HOST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR} window_host shadow_window)
+add_library(skinui_host STATIC ${SKINUI_HOST_SOURCES})
+target_include_directories(skinui_host PUBLIC ${PROJECT_SOURCE_DIR}/src)
+if(WIN32)
+  target_link_libraries(skinui_host PUBLIC user32 gdi32 imm32)
+else()
+  find_package(SDL2 REQUIRED)
+  find_package(X11 REQUIRED)
+  # quillon_ui for the rounded region's rows, which the shadow shares.
+  target_link_libraries(skinui_host PUBLIC SDL2::SDL2 X11::X11 X11::Xext PRIVATE quillon_ui)
+endif()
+
+# skinui_automation: real input and read-back of shown windows, for tests and
+# tools only (XTest on Linux).
+quillon_sources(SKINUI_AUTOMATION_SOURCES ${CMAKE_CURRENT_SOURCE_DIR} automation)
+add_library(skinui_automation STATIC ${SKINUI_AUTOMATION_SOURCES})
+target_link_libraries(skinui_automation PUBLIC skinui_host)
+if(NOT WIN32)
+  target_link_libraries(skinui_automation PRIVATE X11::X11 X11::Xtst)
+endif()

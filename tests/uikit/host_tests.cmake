@@ -1,1 +1,10 @@
-# Tests of skinui_host.
+# Tests of skinui_host: real windows on the suite's X server, real input.
+set(HOST_TEST_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+quillon_add_test(skinui_host_test
+  SOURCES ${HOST_TEST_DIR}/window_host_test.cpp ${HOST_TEST_DIR}/host_png.cpp
+  LIBS skinui_automation Quillon::zlib DISPLAY TIMEOUT 120)
+target_include_directories(skinui_host_test PRIVATE ${HOST_TEST_DIR})
+quillon_add_test(skinui_shadow_window_test
+  SOURCES ${HOST_TEST_DIR}/shadow_window_test.cpp ${HOST_TEST_DIR}/host_png.cpp
+  LIBS skinui_automation Quillon::zlib COMPOSITOR TIMEOUT 120)
+target_include_directories(skinui_shadow_window_test PRIVATE ${HOST_TEST_DIR})

@@ -1,0 +1,44 @@
+// Driving a real, shown window from tests and tools: input goes through the
+// platform's own path (Windows: SendInput, so hit testing and the system's
+// caption drag take part; Linux: XTest on the X server, which SDL then reads
+// like a user's input), and pixels are read back from what was presented.
+//
+// UI thread only. Input is asynchronous: pump with WaitFor until the effect
+// shows. Every wait is bounded.
+#pragma once
+
+#include <functional>
+
+#include "uikit/bitmap.h"
+#include "uikit/geometry.h"
+#include "uikit/window_host.h"
+
+namespace SkinUI {
+namespace Automation {
+
+// Where a client point of the window is on the screen, asked of the system.
+bool ClientToScreen(const WindowHost& host, Point client, Point* screen);
+
+bool MouseMove(const WindowHost& host, Point client);
+bool MouseDown(const WindowHost& host, Point client, MouseButton button = MouseButton::kLeft);
+bool MouseUp(const WindowHost& host, Point client, MouseButton button = MouseButton::kLeft);
+bool Click(const WindowHost& host, Point client, MouseButton button = MouseButton::kLeft);
+// Press at `from`, move in a few steps to `to` (client coordinates of the
+// window where the drag started), release there.
+bool Drag(const WindowHost& host, Point from, Point to);
+// Mouse input at a screen point, for what lies under a click-through popup.
+bool ClickScreen(Point screen);
+// Press and release of a Win32 virtual-key code, to the focused window.
+bool PressKey(int virtualKey);
+
+// Pumps the UI thread's loop until `done` holds or `timeoutMs` passed.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+
+// The window's pixels as they are on the screen (alpha 0xFF), read back from
+// the system, not from the host's buffer.
+Bitmap CaptureWindow(const WindowHost& host);
+// The whole screen (Linux: the X root window).
+Bitmap CaptureScreen();
+
+}  // namespace Automation
+}  // namespace SkinUI

@@ -1,0 +1,173 @@
+// SendInput for input, so it takes the path a user's input takes (hit
+// testing, the system's caption drag), and BitBlt from the window's or the
+// screen's device context for read-back.
+#include <windows.h>
+
+#include <chrono>
+
+#include "uikit/automation.h"
+
+namespace SkinUI {
+namespace Automation {
+
+namespace {
+
+INPUT MouseInput(DWORD flags, Point screen) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    const int w = GetSystemMetrics(SM_CXSCREEN);
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    // Rounded up, so the system's truncating conversion back lands on the
+    // very pixel asked for.
+    in.mi.dx = static_cast<LONG>((static_cast<long long>(screen.x) * 65536 + w - 1) / w);
+    in.mi.dy = static_cast<LONG>((static_cast<long long>(screen.y) * 65536 + h - 1) / h);
+  }
+  return in;
+}
+
+bool Send(INPUT* inputs, UINT count) { return SendInput(count, inputs, sizeof(INPUT)) == count; }
+
+DWORD DownFlag(MouseButton b) {
+  return b == MouseButton::kRight ? MOUSEEVENTF_RIGHTDOWN : b == MouseButton::kMiddle ? MOUSEEVENTF_MIDDLEDOWN
+                                                                                       : MOUSEEVENTF_LEFTDOWN;
+}
+
+DWORD UpFlag(MouseButton b) {
+  return b == MouseButton::kRight ? MOUSEEVENTF_RIGHTUP : b == MouseButton::kMiddle ? MOUSEEVENTF_MIDDLEUP
+                                                                                     : MOUSEEVENTF_LEFTUP;
+}
+
+constexpr DWORD kMoveTo = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+
+Bitmap Grab(HDC source, int x, int y, int width, int height) {
+  Bitmap out;
+  if (width <= 0 || height <= 0) return out;
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+  bmi.bmiHeader.biWidth = width;
+  bmi.bmiHeader.biHeight = -height;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 32;
+  bmi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC mem = CreateCompatibleDC(source);
+  HBITMAP dib = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib && bits) {
+    HGDIOBJ old = SelectObject(mem, dib);
+    if (BitBlt(mem, 0, 0, width, height, source, x, y, SRCCOPY)) {
+      GdiFlush();
+      out.width = width;
+      out.height = height;
+      const auto* p = static_cast<const uint32_t*>(bits);
+      out.pixels.assign(p, p + static_cast<size_t>(width) * height);
+      for (auto& px : out.pixels) px |= 0xFF000000u;
+    }
+    SelectObject(mem, old);
+  }
+  if (dib) DeleteObject(dib);
+  DeleteDC(mem);
+  return out;
+}
+
+}  // namespace
+
+bool ClientToScreen(const WindowHost& host, Point client, Point* screen) {
+  HWND hwnd = static_cast<HWND>(host.NativeHandle());
+  POINT pt{client.x, client.y};
+  if (!hwnd || !::ClientToScreen(hwnd, &pt)) return false;
+  *screen = Point{pt.x, pt.y};
+  return true;
+}
+
+bool MouseMove(const WindowHost& host, Point client) {
+  Point p;
+  if (!ClientToScreen(host, client, &p)) return false;
+  INPUT in = MouseInput(kMoveTo, p);
+  return Send(&in, 1);
+}
+
+bool MouseDown(const WindowHost& host, Point client, MouseButton button) {
+  Point p;
+  if (!ClientToScreen(host, client, &p)) return false;
+  INPUT in[2] = {MouseInput(kMoveTo, p), MouseInput(DownFlag(button), p)};
+  return Send(in, 2);
+}
+
+bool MouseUp(const WindowHost& host, Point client, MouseButton button) {
+  Point p;
+  if (!ClientToScreen(host, client, &p)) return false;
+  INPUT in[2] = {MouseInput(kMoveTo, p), MouseInput(UpFlag(button), p)};
+  return Send(in, 2);
+}
+
+bool Click(const WindowHost& host, Point client, MouseButton button) {
+  Point p;
+  if (!ClientToScreen(host, client, &p)) return false;
+  INPUT in[3] = {MouseInput(kMoveTo, p), MouseInput(DownFlag(button), p), MouseInput(UpFlag(button), p)};
+  return Send(in, 3);
+}
+
+bool Drag(const WindowHost& host, Point from, Point to) {
+  Point start;
+  if (!ClientToScreen(host, from, &start)) return false;
+  // All in one batch: a caption press enters the system's move loop, which
+  // then reads the rest from the queue while this thread is inside it.
+  constexpr int kSteps = 4;
+  INPUT in[kSteps + 3];
+  in[0] = MouseInput(kMoveTo, start);
+  in[1] = MouseInput(MOUSEEVENTF_LEFTDOWN, start);
+  Point end = start;
+  for (int i = 1; i <= kSteps; ++i) {
+    end = Point{start.x + (to.x - from.x) * i / kSteps, start.y + (to.y - from.y) * i / kSteps};
+    in[1 + i] = MouseInput(kMoveTo, end);
+  }
+  in[kSteps + 2] = MouseInput(MOUSEEVENTF_LEFTUP, end);
+  return Send(in, kSteps + 3);
+}
+
+bool ClickScreen(Point screen) {
+  INPUT in[3] = {MouseInput(kMoveTo, screen), MouseInput(MOUSEEVENTF_LEFTDOWN, screen),
+                 MouseInput(MOUSEEVENTF_LEFTUP, screen)};
+  return Send(in, 3);
+}
+
+bool PressKey(int virtualKey) {
+  INPUT in[2]{};
+  in[0].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = static_cast<WORD>(virtualKey);
+  in[1] = in[0];
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return Send(in, 2);
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    WindowHost::PumpMessages(static_cast<int>(left.count() < 20 ? left.count() : 20));
+  }
+  return true;
+}
+
+Bitmap CaptureWindow(const WindowHost& host) {
+  HWND hwnd = static_cast<HWND>(host.NativeHandle());
+  RECT r;
+  if (!hwnd || !IsWindowVisible(hwnd) || !GetClientRect(hwnd, &r)) return Bitmap{};
+  HDC dc = GetDC(hwnd);
+  Bitmap out = Grab(dc, 0, 0, r.right, r.bottom);
+  ReleaseDC(hwnd, dc);
+  return out;
+}
+
+Bitmap CaptureScreen() {
+  HDC dc = GetDC(nullptr);
+  Bitmap out = Grab(dc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  ReleaseDC(nullptr, dc);
+  return out;
+}
+
+}  // namespace Automation
+}  // namespace SkinUI

@@ -1,0 +1,570 @@
+// The window host on Win32: a WS_POPUP window whose whole rectangle is client
+// area, the handler's hit codes answering WM_NCHITTEST (so the system itself
+// drags the caption band), the rounded region re-applied on every WM_SIZE,
+// and painting from a top-down 32-bit back buffer inside WM_PAINT.
+#include <windows.h>
+#include <imm.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "uikit/window_host.h"
+
+namespace SkinUI {
+
+namespace {
+
+struct QuitState {  // UI thread only: a WM_QUIT taken off the queue by a pump
+  bool pending = false;
+  int code = 0;
+};
+
+QuitState& Quit() {
+  static QuitState state;
+  return state;
+}
+
+std::wstring Widen(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
+  return out;
+}
+
+int KeyModifiers() {
+  int m = 0;
+  if (GetKeyState(VK_SHIFT) < 0) m |= kModShift;
+  if (GetKeyState(VK_CONTROL) < 0) m |= kModControl;
+  if (GetKeyState(VK_MENU) < 0) m |= kModAlt;
+  return m;
+}
+
+Rect FromRECT(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+bool RegisterHostClass(const std::wstring& name) {
+  static std::set<std::wstring> registered;
+  if (registered.count(name)) return true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = name.c_str();
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  registered.insert(name);
+  return true;
+}
+
+}  // namespace
+
+struct WindowHost::Impl {
+  WindowHost* self = nullptr;
+  IHostHandler* handler = nullptr;
+  HWND hwnd = nullptr;
+  HWND owner = nullptr;
+  Bitmap back;
+  Rect dirty;
+  Size ellipse;
+  bool modalEnded = false;
+  int modalResult = -1;
+  wchar_t highSurrogate = 0;
+  std::vector<uint32_t> scratch;
+
+  void ResizeBuffer(Size s) {
+    s.cx = std::max(s.cx, 0);
+    s.cy = std::max(s.cy, 0);
+    if (s.cx == back.width && s.cy == back.height) return;
+    back.width = s.cx;
+    back.height = s.cy;
+    back.pixels.assign(static_cast<size_t>(s.cx) * s.cy, 0);
+    dirty = Rect{0, 0, s.cx, s.cy};
+  }
+
+  void ApplyRegion() {
+    if (!hwnd || IsIconic(hwnd)) return;
+    if (ellipse.cx <= 0 || ellipse.cy <= 0) {
+      SetWindowRgn(hwnd, nullptr, TRUE);
+      return;
+    }
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    // One pixel past the window on the right and bottom: GDI's region
+    // excludes its far edges, so a region of the window's own size would
+    // lose the last column and row.
+    HRGN rgn = CreateRoundRectRgn(0, 0, r.right - r.left + 1, r.bottom - r.top + 1, ellipse.cx, ellipse.cy);
+    SetWindowRgn(hwnd, rgn, TRUE);  // the window owns rgn from here
+  }
+
+  void Present(HDC dc, const Rect& r) {
+    const Rect area = r.Intersect(Rect{0, 0, back.width, back.height});
+    if (area.IsEmpty()) return;
+    // A contiguous copy of the rectangle: SetDIBitsToDevice's source origin
+    // for a top-down part of a larger DIB is easy to get wrong.
+    scratch.resize(static_cast<size_t>(area.Width()) * area.Height());
+    for (int y = 0; y < area.Height(); ++y) {
+      const Argb* src = back.pixels.data() + static_cast<size_t>(area.top + y) * back.width + area.left;
+      std::copy(src, src + area.Width(), scratch.begin() + static_cast<size_t>(y) * area.Width());
+    }
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = area.Width();
+    bmi.bmiHeader.biHeight = -area.Height();
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, area.left, area.top, static_cast<DWORD>(area.Width()), static_cast<DWORD>(area.Height()), 0,
+                      0, 0, static_cast<UINT>(area.Height()), scratch.data(), &bmi, DIB_RGB_COLORS);
+  }
+};
+
+namespace {
+
+WindowHost::Impl* FromHwnd(HWND hwnd) {
+  return reinterpret_cast<WindowHost::Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// The handler may destroy the window, or delete the host, while it runs:
+// afterwards only the HWND is trusted, looked up again.
+bool Deliver(HWND hwnd, const HostEvent& e) {
+  WindowHost::Impl* w = FromHwnd(hwnd);
+  return w && w->handler->OnHostEvent(e);
+}
+
+HostEvent MouseEvent(HostEventType type, MouseButton button, WPARAM wParam, LPARAM lParam) {
+  HostEvent e;
+  e.type = type;
+  e.button = button;
+  e.point = Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  e.modifiers = ((wParam & MK_SHIFT) ? kModShift : 0) | ((wParam & MK_CONTROL) ? kModControl : 0) |
+                (GetKeyState(VK_MENU) < 0 ? kModAlt : 0);
+  return e;
+}
+
+void OnPaint(HWND hwnd, WindowHost::Impl* w) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  const Rect bounds{0, 0, w->back.width, w->back.height};
+  const Rect dirty = w->dirty.Intersect(bounds);
+  w->dirty = Rect{};
+  if (!dirty.IsEmpty()) w->handler->Paint(dirty, w->back);
+  if ((w = FromHwnd(hwnd))) w->Present(dc, FromRECT(ps.rcPaint).Union(dirty));
+  EndPaint(hwnd, &ps);
+}
+
+LRESULT OnSize(HWND hwnd, WindowHost::Impl* w, WPARAM wParam, LPARAM lParam) {
+  HostEvent e;
+  e.type = HostEventType::kSize;
+  if (wParam == SIZE_MINIMIZED) {
+    e.sizeState = SizeState::kMinimized;
+    e.size = Size{w->back.width, w->back.height};
+  } else {
+    w->ResizeBuffer(Size{LOWORD(lParam), HIWORD(lParam)});
+    w->ApplyRegion();
+    e.size = Size{w->back.width, w->back.height};
+    e.sizeState = wParam == SIZE_MAXIMIZED ? SizeState::kMaximized : SizeState::kRestored;
+  }
+  Deliver(hwnd, e);
+  return 0;
+}
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* w = static_cast<WindowHost::Impl*>(cs->lpCreateParams);
+    w->hwnd = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
+  }
+  WindowHost::Impl* w = FromHwnd(hwnd);
+  if (!w) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  HostEvent e;
+  switch (msg) {
+    case WM_NCCALCSIZE:
+      if (wParam && IsZoomed(hwnd)) {
+        // Maximised, the client is the work area rather than the monitor.
+        auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi)) p->rgrc[0] = mi.rcWork;
+      }
+      return 0;  // no frame: all of the window is client
+    case WM_NCPAINT:
+      return 0;
+    case WM_NCACTIVATE:
+      return IsIconic(hwnd) ? DefWindowProcW(hwnd, msg, wParam, lParam) : TRUE;
+    case WM_NCHITTEST: {
+      POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ScreenToClient(hwnd, &pt);
+      int code = w->handler->HitTest(Point{pt.x, pt.y});
+      if (code >= kHitLeft && code <= kHitBottomRight && IsZoomed(hwnd)) code = kHitClient;
+      return code;
+    }
+    case WM_GETMINMAXINFO: {
+      auto* mmi = reinterpret_cast<MINMAXINFO*>(lParam);
+      MONITORINFO mi{};
+      mi.cbSize = sizeof mi;
+      if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi)) {
+        mmi->ptMaxPosition.x = mi.rcWork.left - mi.rcMonitor.left;
+        mmi->ptMaxPosition.y = mi.rcWork.top - mi.rcMonitor.top;
+        mmi->ptMaxSize.x = mi.rcWork.right - mi.rcWork.left;
+        mmi->ptMaxSize.y = mi.rcWork.bottom - mi.rcWork.top;
+      }
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      OnPaint(hwnd, w);
+      return 0;
+    case WM_SIZE:
+      return OnSize(hwnd, w, wParam, lParam);
+    case WM_MOVE: {
+      RECT r;
+      GetWindowRect(hwnd, &r);
+      e.type = HostEventType::kMove;
+      e.point = Point{r.left, r.top};
+      Deliver(hwnd, e);
+      return 0;
+    }
+    case WM_SHOWWINDOW:
+      e.type = HostEventType::kShow;
+      e.active = wParam != 0;
+      Deliver(hwnd, e);
+      return 0;
+    case WM_ACTIVATE:
+      e.type = HostEventType::kActivate;
+      e.active = LOWORD(wParam) != WA_INACTIVE;
+      Deliver(hwnd, e);
+      return 0;
+    case WM_MOUSEMOVE:
+      Deliver(hwnd, MouseEvent(HostEventType::kMouseMove, MouseButton::kNone, wParam, lParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      // Captured, so the release reaches us even outside the window.
+      SetCapture(hwnd);
+      const MouseButton b = msg == WM_LBUTTONDOWN   ? MouseButton::kLeft
+                            : msg == WM_RBUTTONDOWN ? MouseButton::kRight
+                                                    : MouseButton::kMiddle;
+      Deliver(hwnd, MouseEvent(HostEventType::kMouseDown, b, wParam, lParam));
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const MouseButton b = msg == WM_LBUTTONUP   ? MouseButton::kLeft
+                            : msg == WM_RBUTTONUP ? MouseButton::kRight
+                                                  : MouseButton::kMiddle;
+      if (GetCapture() == hwnd) ReleaseCapture();
+      Deliver(hwnd, MouseEvent(HostEventType::kMouseUp, b, wParam, lParam));
+      return 0;
+    }
+    case WM_MOUSEWHEEL: {
+      POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ScreenToClient(hwnd, &pt);
+      e.type = HostEventType::kMouseWheel;
+      e.point = Point{pt.x, pt.y};
+      e.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+      e.modifiers = KeyModifiers();
+      Deliver(hwnd, e);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      e.type = HostEventType::kKeyDown;
+      e.key = static_cast<int>(wParam);
+      e.modifiers = KeyModifiers();
+      Deliver(hwnd, e);
+      return 0;
+    case WM_CHAR: {
+      const auto unit = static_cast<wchar_t>(wParam);
+      if (unit >= 0xD800 && unit < 0xDC00) {
+        w->highSurrogate = unit;
+        return 0;
+      }
+      char32_t c = unit;
+      if (unit >= 0xDC00 && unit < 0xE000) {
+        if (!w->highSurrogate) return 0;
+        c = 0x10000 + ((static_cast<char32_t>(w->highSurrogate) - 0xD800) << 10) + (unit - 0xDC00);
+      }
+      w->highSurrogate = 0;
+      e.type = HostEventType::kChar;
+      e.codepoint = c;
+      Deliver(hwnd, e);
+      return 0;
+    }
+    case WM_TIMER:
+      e.type = HostEventType::kTimer;
+      e.timerId = static_cast<unsigned>(wParam);
+      Deliver(hwnd, e);
+      return 0;
+    case WM_CLOSE:
+      e.type = HostEventType::kCloseRequest;
+      if (!Deliver(hwnd, e) && IsWindow(hwnd)) DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      e.type = HostEventType::kDestroy;
+      Deliver(hwnd, e);
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      w->hwnd = nullptr;
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    default:
+      if (msg >= kFirstPostedMessage && msg <= 0xFFFF) {
+        e.type = HostEventType::kPosted;
+        e.message = msg;
+        e.wParam = wParam;
+        e.lParam = lParam;
+        Deliver(hwnd, e);
+        return 0;
+      }
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+WindowHost::WindowHost() : impl_(std::make_unique<Impl>()) { impl_->self = this; }
+
+WindowHost::~WindowHost() {
+  if (HWND hwnd = impl_->hwnd) {
+    // Quietly: the handler may be half destroyed by now.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    impl_->hwnd = nullptr;
+    DestroyWindow(hwnd);
+  }
+}
+
+bool WindowHost::Create(IHostHandler* handler, const HostOptions& options) {
+  if (impl_->hwnd || !handler) return false;
+  const std::wstring cls = Widen(options.className.empty() ? std::string("SkinUIWindow") : options.className);
+  if (!RegisterHostClass(cls)) return false;
+  impl_->handler = handler;
+  impl_->owner = options.owner ? static_cast<HWND>(options.owner->NativeHandle()) : nullptr;
+  const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
+  const DWORD exStyle = options.toolWindow ? WS_EX_TOOLWINDOW : 0;
+  impl_->ResizeBuffer(Size{std::max(options.size.cx, 1), std::max(options.size.cy, 1)});
+  HWND hwnd = CreateWindowExW(exStyle, cls.c_str(), options.title.c_str(), style, 0, 0, impl_->back.width,
+                              impl_->back.height, impl_->owner, nullptr, GetModuleHandleW(nullptr), impl_.get());
+  if (!hwnd) {
+    impl_->handler = nullptr;
+    return false;
+  }
+  return true;
+}
+
+bool WindowHost::IsAlive() const { return impl_->hwnd != nullptr; }
+WindowId WindowHost::Id() const { return reinterpret_cast<WindowId>(impl_->hwnd); }
+void* WindowHost::NativeHandle() const { return impl_->hwnd; }
+
+void WindowHost::Show(bool activate) {
+  if (!impl_->hwnd) return;
+  ShowWindow(impl_->hwnd, activate ? SW_SHOW : SW_SHOWNA);
+  if (activate) SetForegroundWindow(impl_->hwnd);
+}
+
+void WindowHost::Hide() {
+  if (impl_->hwnd) ShowWindow(impl_->hwnd, SW_HIDE);
+}
+
+bool WindowHost::IsVisible() const { return impl_->hwnd && IsWindowVisible(impl_->hwnd); }
+bool WindowHost::IsEnabled() const { return impl_->hwnd && IsWindowEnabled(impl_->hwnd); }
+
+void WindowHost::Minimize() {
+  if (impl_->hwnd) ShowWindow(impl_->hwnd, SW_MINIMIZE);
+}
+
+void WindowHost::Maximize() {
+  if (impl_->hwnd) ShowWindow(impl_->hwnd, SW_MAXIMIZE);
+}
+
+void WindowHost::Restore() {
+  if (impl_->hwnd) ShowWindow(impl_->hwnd, SW_RESTORE);
+}
+
+SizeState WindowHost::State() const {
+  if (!impl_->hwnd) return SizeState::kRestored;
+  if (IsIconic(impl_->hwnd)) return SizeState::kMinimized;
+  return IsZoomed(impl_->hwnd) ? SizeState::kMaximized : SizeState::kRestored;
+}
+
+void WindowHost::Move(Point p) {
+  if (impl_->hwnd) SetWindowPos(impl_->hwnd, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowHost::Resize(Size s) {
+  if (impl_->hwnd)
+    SetWindowPos(impl_->hwnd, nullptr, 0, 0, std::max(s.cx, 1), std::max(s.cy, 1),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Rect WindowHost::WindowRect() const {
+  RECT r{};
+  if (!impl_->hwnd || !GetWindowRect(impl_->hwnd, &r)) return Rect{};
+  return FromRECT(r);
+}
+
+Size WindowHost::ClientSize() const { return Size{impl_->back.width, impl_->back.height}; }
+
+Rect WindowHost::WorkArea() {
+  RECT r{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return FromRECT(r);
+}
+
+void WindowHost::CenterOver(const WindowHost* owner) {
+  if (!impl_->hwnd) return;
+  const Rect work = WorkArea();
+  const Rect over = owner && owner->IsAlive() ? owner->WindowRect() : work;
+  const Rect mine = WindowRect();
+  int x = over.left + (over.Width() - mine.Width()) / 2;
+  int y = over.top + (over.Height() - mine.Height()) / 2;
+  // Kept on the work area, as a dialog over an owner near the edge would
+  // otherwise open half off the screen.
+  x = std::max(work.left, std::min(x, work.right - mine.Width()));
+  y = std::max(work.top, std::min(y, work.bottom - mine.Height()));
+  Move(Point{x, y});
+}
+
+void WindowHost::Close() {
+  if (impl_->hwnd) PostMessageW(impl_->hwnd, WM_CLOSE, 0, 0);
+}
+
+void WindowHost::Destroy() {
+  if (impl_->hwnd) DestroyWindow(impl_->hwnd);
+}
+
+void WindowHost::SetRoundRegion(Size ellipse) {
+  impl_->ellipse = ellipse;
+  impl_->ApplyRegion();
+}
+
+void WindowHost::Invalidate(const Rect& rect) {
+  const Rect r = rect.Intersect(Rect{0, 0, impl_->back.width, impl_->back.height});
+  if (!impl_->hwnd || r.IsEmpty()) return;
+  impl_->dirty = impl_->dirty.Union(r);
+  RECT rc{r.left, r.top, r.right, r.bottom};
+  InvalidateRect(impl_->hwnd, &rc, FALSE);
+}
+
+void WindowHost::InvalidateAll() { Invalidate(Rect{0, 0, impl_->back.width, impl_->back.height}); }
+
+void WindowHost::UpdateNow() {
+  if (impl_->hwnd) UpdateWindow(impl_->hwnd);
+}
+
+const Bitmap& WindowHost::BackBuffer() const { return impl_->back; }
+
+bool WindowHost::SetTimer(unsigned id, unsigned ms) {
+  return impl_->hwnd && ::SetTimer(impl_->hwnd, id, ms, nullptr) != 0;
+}
+
+void WindowHost::KillTimer(unsigned id) {
+  if (impl_->hwnd) ::KillTimer(impl_->hwnd, id);
+}
+
+bool WindowHost::Post(unsigned message, uintptr_t wParam, intptr_t lParam) {
+  return PostToWindow(Id(), message, wParam, lParam);
+}
+
+bool WindowHost::PostToWindow(WindowId id, unsigned message, uintptr_t wParam, intptr_t lParam) {
+  if (id == 0 || message < kFirstPostedMessage || message > 0xFFFF) return false;
+  // The system checks the handle: a destroyed window's post fails here, or
+  // is discarded with the window's queue entries.
+  return PostMessageW(reinterpret_cast<HWND>(id), message, wParam, lParam) != 0;
+}
+
+int WindowHost::RunModal() {
+  HWND hwnd = impl_->hwnd;
+  if (!hwnd) return -1;
+  HWND owner = impl_->owner;
+  const bool ownerWasEnabled = owner && IsWindow(owner) && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  impl_->modalEnded = false;
+  impl_->modalResult = -1;
+  Show(true);
+  // The host may be deleted by its handler inside the loop: only the HWND
+  // is watched.
+  int result = -1;
+  for (;;) {
+    Impl* w = FromHwnd(hwnd);
+    if (!IsWindow(hwnd) || !w) break;
+    if (w->modalEnded) {
+      result = w->modalResult;
+      break;
+    }
+    if (!PumpMessages(-1)) break;
+  }
+  // Enabled again before the modal window goes, so activation returns to
+  // the owner rather than to some other application.
+  if (ownerWasEnabled && IsWindow(owner)) {
+    EnableWindow(owner, TRUE);
+    SetForegroundWindow(owner);
+    SetFocus(owner);
+  }
+  if (IsWindow(hwnd) && FromHwnd(hwnd)) DestroyWindow(hwnd);
+  QuitState& quit = Quit();
+  if (quit.pending) {
+    quit.pending = false;
+    PostQuitMessage(quit.code);  // for whichever loop encloses this one
+  }
+  return result;
+}
+
+void WindowHost::EndModal(int result) {
+  impl_->modalEnded = true;
+  impl_->modalResult = result;
+  if (impl_->hwnd) PostMessageW(impl_->hwnd, WM_NULL, 0, 0);  // wakes the loop
+}
+
+int WindowHost::RunMessageLoop() {
+  while (PumpMessages(-1)) {
+  }
+  Quit().pending = false;
+  return Quit().code;
+}
+
+void WindowHost::QuitMessageLoop(int code) { PostQuitMessage(code); }
+
+bool WindowHost::PumpMessages(int maxWaitMs) {
+  QuitState& quit = Quit();
+  if (quit.pending) return false;
+  MSG msg;
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, maxWaitMs < 0 ? INFINITE : static_cast<DWORD>(maxWaitMs),
+                              QS_ALLINPUT);
+  for (int i = 0; i < 256 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (msg.message == WM_QUIT) {
+      quit.pending = true;
+      quit.code = static_cast<int>(msg.wParam);
+      return false;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+void WindowHost::StartTextInput(const Rect& caret) {
+  if (!impl_->hwnd) return;
+  if (HIMC imc = ImmGetContext(impl_->hwnd)) {
+    COMPOSITIONFORM cf{};
+    cf.dwStyle = CFS_POINT;
+    cf.ptCurrentPos = POINT{caret.left, caret.top};
+    ImmSetCompositionWindow(imc, &cf);
+    ImmReleaseContext(impl_->hwnd, imc);
+  }
+}
+
+void WindowHost::StopTextInput() {}
+
+void WindowHost::ShowErrorBox(const std::wstring& text, const std::wstring& caption) {
+  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace SkinUI
