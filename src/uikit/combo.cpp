@@ -1,5 +1,7 @@
 #include "uikit/combo.h"
 
+#include "uikit/text_table.h"
+
 #include "uikit/image_draw.h"
 #include "uikit/paint_manager.h"
 #include "uikit/values.h"
@@ -123,7 +125,7 @@ void Combo::Paint(PaintContext& ctx, const Rect& dirty) {
   DrawImageAttr(ctx, *img);
   if (ctx.glyphs && cur_ >= 0 && cur_ < GetCount()) {
     const uint32_t colour = !enabled_ ? ctx.disabledTextColor : textColor_ ? textColor_ : ctx.defaultTextColor;
-    DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), GetItemAt(cur_)->GetText(), rect_.Deflate(textPadding_),
+    DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(GetItemAt(cur_)->GetText()), rect_.Deflate(textPadding_),
              colour, kTextSingleLine | kTextVCenter | kTextEndEllipsis);
   }
 }
@@ -142,7 +144,7 @@ void Combo::PaintDropList(PaintContext& ctx) {
     if (i == cur_) ctx.surface.FillRect(r, itemSelectedBkColor_);
     if (i == hotItem_ && i != cur_) ctx.surface.FillRect(r, itemHotBkColor_);
     if (ctx.glyphs)
-      DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), GetItemAt(i)->GetText(), r.Deflate(textPadding_),
+      DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(GetItemAt(i)->GetText()), r.Deflate(textPadding_),
                ItemColour(ctx), kTextSingleLine | kTextVCenter | kTextEndEllipsis);
   }
   ctx.surface.DrawBorder(d, 1, itemBorderColor_);

@@ -5,4 +5,4 @@ quillon_sources(SKINUI_CORE_SOURCES ${SKINUI_CORE_DIR}
   control_registry dialog_builder paint_manager)
 add_library(skinui_core STATIC ${SKINUI_CORE_SOURCES})
 target_include_directories(skinui_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(skinui_core PUBLIC skinui_gfx skinui_parse)
+target_link_libraries(skinui_core PUBLIC skinui_gfx skinui_parse skinui_base)

@@ -1,5 +1,7 @@
 #include "uikit/label.h"
 
+#include "uikit/text_table.h"
+
 #include "uikit/values.h"
 
 namespace SkinUI {
@@ -101,7 +103,8 @@ void Label::DrawLabelText(PaintContext& ctx, const std::string& text, uint32_t c
   if (!ctx.glyphs || text.empty()) return;
   const Rect r = rect_.Deflate(textPadding_);
   if (r.IsEmpty()) return;
-  DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), text, r, colour, style);
+  // Localised texts stand in for their "%{n}" tokens wherever text is drawn.
+  DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(text), r, colour, style);
 }
 
 Text::Text() { style_ = kTextWordBreak; }

@@ -3,7 +3,8 @@
 //
 //   skin-render LAYOUT --out FILE.png [--package FILE.7z]
 //       [--select NAME=INDEX] [--state NAME=hot|pushed|disabled|selected]
-//       [--text NAME=TEXT] [--value NAME=N] [--rects]
+//       [--text NAME=TEXT] [--value NAME=N] [--attribute NAME=ATTR=VALUE]
+//       [--language 0|1|2] [--rects]
 //
 // Without --package the package linked into this program is used. --rects
 // prints "name<TAB>left,top,right,bottom" per named control in tree order.
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/localization.h"
 #include "uikit/button.h"
 #include "uikit/combo.h"
 #include "uikit/container.h"
@@ -79,14 +81,16 @@ struct RenderCallback : IDialogBuilderCallback {
 
 struct Options {
   std::string layout, out, package;
-  std::vector<std::pair<std::string, std::string>> select, state, text, value;
+  std::vector<std::pair<std::string, std::string>> select, state, text, value, attribute;
   bool rects = false;
+  int language = 0;  // the installer's default: en-US
 };
 
 int Usage(const std::string& why) {
   std::cerr << "skin-render: " << why << "\n"
             << "usage: skin-render LAYOUT --out FILE.png [--package FILE.7z] [--select NAME=INDEX]\n"
-            << "       [--state NAME=hot|pushed|disabled|selected] [--text NAME=TEXT] [--value NAME=N] [--rects]\n";
+            << "       [--state NAME=hot|pushed|disabled|selected] [--text NAME=TEXT] [--value NAME=N]\n"
+            << "       [--attribute NAME=ATTR=VALUE] [--language 0|1|2] [--rects]\n";
   return 2;
 }
 
@@ -119,7 +123,13 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* why) {
     else if (a == "--state") ok = pair(&o->state);
     else if (a == "--text") ok = pair(&o->text);
     else if (a == "--value") ok = pair(&o->value);
+    else if (a == "--attribute") ok = pair(&o->attribute);
     else if (a == "--rects") o->rects = true;
+    else if (a == "--language") {
+      std::string v;
+      ok = next(&v) && (v == "0" || v == "1" || v == "2");
+      if (ok) o->language = v[0] - '0';
+    }
     else if (!a.empty() && a[0] == '-') ok = false;
     else if (o->layout.empty()) o->layout = a;
     else ok = false;
@@ -153,7 +163,7 @@ std::unique_ptr<SkinPackage> OpenPackage(const Options& o, std::string* error) {
   return SkinPackage::Open(bytes.data(), bytes.size(), error);
 }
 
-// Applies one --select/--state/--text/--value; false names the fault.
+// Applies one --select/--attribute/--state/--text/--value; false names the fault.
 bool Apply(CPaintManagerUI& pm, const std::string& kind, const std::pair<std::string, std::string>& p,
            std::string* why) {
   Control* c = pm.FindControl(p.first);
@@ -181,6 +191,12 @@ bool Apply(CPaintManagerUI& pm, const std::string& kind, const std::pair<std::st
     c->SetText(p.second);
     return true;
   }
+  if (kind == "attribute") {
+    const size_t eq = p.second.find('=');
+    if (eq == std::string::npos || eq == 0) return *why = "bad attribute " + p.second, false;
+    c->SetAttribute(p.second.substr(0, eq), p.second.substr(eq + 1));
+    return true;
+  }
   auto* progress = static_cast<Progress*>(c->GetInterface("Progress"));
   if (!progress || !ParseInt(p.second, &n)) return *why = "bad value for " + p.first, false;
   progress->SetValue(n);
@@ -202,6 +218,13 @@ int main(int argc, char** argv) {
   }
   CPaintManagerUI pm;
   const SkinPackage* pkg = package.get();
+  // The window's texts as the installer shows them in that language.
+  Localization::LoadLanguage(
+      [pkg](const std::string& name, std::string* bytes) {
+        std::string ignored;
+        return pkg->ReadEntry(name, bytes, &ignored);
+      },
+      o.language, L"");
   pm.SetImageLoader([pkg](const std::string& name, std::string* bytes) {
     std::string ignored;
     return pkg->ReadEntry(name, bytes, &ignored);
@@ -222,7 +245,8 @@ int main(int argc, char** argv) {
   pm.AttachRoot(std::move(root));
 
   const std::pair<const char*, const std::vector<std::pair<std::string, std::string>>*> steps[] = {
-      {"select", &o.select}, {"state", &o.state}, {"text", &o.text}, {"value", &o.value}};
+      {"select", &o.select}, {"attribute", &o.attribute}, {"state", &o.state}, {"text", &o.text},
+      {"value", &o.value}};
   for (const auto& step : steps)
     for (const auto& p : *step.second)
       if (!Apply(pm, step.first, p, &why)) return Usage(why);
