@@ -1,4 +1,5 @@
 #include "uikit/edit.h"
+#include "uikit/utf8.h"
 
 #include "uikit/values.h"
 
@@ -15,24 +16,6 @@ size_t Utf8Length(const std::string& s) {
   for (unsigned char c : s)
     if ((c & 0xC0) != 0x80) ++n;
   return n;
-}
-
-void AppendUtf8(std::string* s, char32_t ch) {
-  if (ch < 0x80) {
-    s->push_back(static_cast<char>(ch));
-  } else if (ch < 0x800) {
-    s->push_back(static_cast<char>(0xC0 | (ch >> 6)));
-    s->push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-  } else if (ch < 0x10000) {
-    s->push_back(static_cast<char>(0xE0 | (ch >> 12)));
-    s->push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-    s->push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-  } else {
-    s->push_back(static_cast<char>(0xF0 | (ch >> 18)));
-    s->push_back(static_cast<char>(0x80 | ((ch >> 12) & 0x3F)));
-    s->push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-    s->push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-  }
 }
 
 Edit::Edit() { style_ = kTextSingleLine | kTextVCenter; }
@@ -85,7 +68,7 @@ bool Edit::OnChar(char32_t ch) {
     t.erase(cut);
   } else if (ch >= 0x20 && ch != 0x7F && ch <= 0x10FFFF && !(ch >= 0xD800 && ch <= 0xDFFF)) {
     if (maxChar_ > 0 && Utf8Length(t) >= static_cast<size_t>(maxChar_)) return true;
-    AppendUtf8(&t, ch);
+    AppendUtf8(ch, &t);
   } else {
     return false;
   }

@@ -48,6 +48,5 @@ class Edit : public Label {
 
 // Number of code points in UTF-8 text (continuation bytes not counted).
 size_t Utf8Length(const std::string& s);
-void AppendUtf8(std::string* s, char32_t ch);
 
 }  // namespace SkinUI

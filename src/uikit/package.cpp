@@ -1,4 +1,5 @@
 #include "uikit/package.h"
+#include "uikit/utf8.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -101,24 +102,6 @@ struct BudgetAlloc {
 
   explicit BudgetAlloc(size_t limit) : vt{&Alloc, &Free}, used(0), budget(limit) {}
 };
-
-void AppendUtf8(uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | cp >> 6));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | cp >> 12));
-    out->push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | cp >> 18));
-    out->push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
 // Archive names are UTF-16; a lone surrogate becomes U+FFFD.
 std::string EntryName(const CSzArEx* db, size_t index) {
