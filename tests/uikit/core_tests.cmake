@@ -14,5 +14,6 @@ if(WIN32)
 endif()
 quillon_add_test(uikit_skin_render_test SOURCES ${UIKIT_CORE_TEST_DIR}/skin_render_test.cpp ${render_package}
   LIBS skinui_gfx)
-target_compile_definitions(uikit_skin_render_test PRIVATE SKINUI_RENDER_PACKAGE="${render_host_prefix}${render_package}")
+target_compile_definitions(uikit_skin_render_test PRIVATE SKINUI_RENDER_PACKAGE="${render_host_prefix}${render_package}"
+  SKINUI_RES_DIR="${render_host_prefix}${PROJECT_SOURCE_DIR}/res")
 add_dependencies(uikit_skin_render_test skin-render)

@@ -3,16 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "support/scratch_dir.h"
+#include "uikit/geometry.h"
 #include "uikit/png.h"
 #include "utils/process.h"
 #include "utils/utf8.h"
 
 namespace {
+
+using SkinUI::Rect;
+
+Rect ParseRect(const std::string& text) {
+  Rect r;
+  std::sscanf(text.c_str(), "%d,%d,%d,%d", &r.left, &r.top, &r.right, &r.bottom);
+  return r;
+}
 
 struct RenderRun {
   uint32_t exitCode = 0;
@@ -93,7 +103,12 @@ TEST_F(SkinRender, FailuresExitWithTheirCodes) {
 // and has the controls its window looks up.
 TEST_F(SkinRender, TheEmbeddedLayoutsBuild) {
   const std::pair<const wchar_t*, std::vector<std::string>> layouts[] = {
-      {L"MainWnd.xml", {"winCtn", "mainTabLt", "defaultInstallBtn", "treatyCb", "installPrg", "closebtn"}},
+      {L"MainWnd.xml",
+       {"winCtn", "titleTabLt", "mainTabLt", "titleGrpCtn", "backBtn", "minbtn", "closebtn", "bTitleLbl1",
+        "bTitleLbl2", "bTitleLbl3", "installLogo", "defaultInstallBtn", "treatyCb", "treatyBtn", "serviceCb",
+        "tipLbl", "lbLanguage", "languageCombo", "customeBtn", "lbInstallPath", "installDirEdit", "chDirBtn",
+        "createDSCb", "createQSCb", "customeInstallBtn", "progressAnLb", "progressLb", "installPrg",
+        "finishedLbl", "softNameLbl", "openProduceBtn"}},
       {L"MessageBox1Wnd.xml", {"closebtn", "textLbl", "captionLbl"}},
       {L"MessageBox2Wnd.xml", {"closebtn", "textLbl", "captionLbl"}},
       {L"ExitTipWnd.xml", {"okBtn", "cancelBtn", "closebtn"}},
@@ -108,6 +123,47 @@ TEST_F(SkinRender, TheEmbeddedLayoutsBuild) {
     for (const std::string& want : l.second)
       EXPECT_NE(std::find(names.begin(), names.end(), want), names.end()) << want;
   }
+}
+
+// The real start and installing pages, probed where the markup says what
+// must be there.
+TEST_F(SkinRender, TheMainWindowDrawsWhatItsMarkupSays) {
+  SkinUI::Bitmap background;
+  std::string error;
+  ASSERT_TRUE(SkinUI::DecodePng(quillon_test::ReadBytes(std::string(SKINUI_RES_DIR) + "/res/mainWnd/bg1.png"),
+                                &background, &error))
+      << error;
+
+  RenderRun normal = Render(L"mainWnd.xml " + Out() + L" --rects", false);
+  ASSERT_EQ(normal.exitCode, 0u);
+  Rect button, bar;
+  for (const auto& line : quillon_test::TabLines(normal.out)) {
+    if (line.at(0) == "defaultInstallBtn") button = ParseRect(line.at(1));
+  }
+  ASSERT_GT(button.right, button.left);
+  const SkinUI::Bitmap start = Picture();
+  ASSERT_EQ(start.width, 600);
+  ASSERT_EQ(start.height, 400);
+  // A corner of the page that no control covers shows the page background.
+  EXPECT_EQ(start.At(8, 230), background.At(8, 230));
+  const int bx = button.left + 6, by = (button.top + button.bottom) / 2;
+  RenderRun hot = Render(L"mainWnd.xml " + Out() + L" --state defaultInstallBtn=hot", false);
+  ASSERT_EQ(hot.exitCode, 0u);
+  EXPECT_NE(Picture().At(bx, by), start.At(bx, by)) << "the hot image differs from the normal one";
+
+  RenderRun installing = Render(L"mainWnd.xml " + Out() + L" --select mainTabLt=2 --value installPrg=35 --rects", false);
+  ASSERT_EQ(installing.exitCode, 0u);
+  for (const auto& line : quillon_test::TabLines(installing.out)) {
+    if (line.at(0) == "installPrg") bar = ParseRect(line.at(1));
+  }
+  ASSERT_GT(bar.right - bar.left, 100);
+  const SkinUI::Bitmap page = Picture();
+  const int y = (bar.top + bar.bottom) / 2;
+  const int fillEnd = bar.left + (bar.right - bar.left) * 35 / 100;
+  // Fill up to 35 % of the width, the track after it.
+  EXPECT_EQ(page.At(fillEnd - 3, y), page.At(bar.left + 20, y));
+  EXPECT_EQ(page.At(fillEnd + 3, y), page.At(bar.right - 20, y));
+  EXPECT_NE(page.At(fillEnd - 3, y), page.At(fillEnd + 3, y));
 }
 
 }  // namespace
