@@ -683,20 +683,6 @@ Rect WindowHost::WorkArea() {
   return Rect{r.x, r.y, r.x + r.w, r.y + r.h};
 }
 
-void WindowHost::CenterOver(const WindowHost* owner) {
-  if (!impl_->window) return;
-  const Rect work = WorkArea();
-  const Rect over = owner && owner->IsAlive() ? owner->WindowRect() : work;
-  const Rect mine = WindowRect();
-  int x = over.left + (over.Width() - mine.Width()) / 2;
-  int y = over.top + (over.Height() - mine.Height()) / 2;
-  // Kept on the work area, as a dialog over an owner near the edge would
-  // otherwise open half off the screen.
-  x = std::max(work.left, std::min(x, work.right - mine.Width()));
-  y = std::max(work.top, std::min(y, work.bottom - mine.Height()));
-  Move(Point{x, y});
-}
-
 void WindowHost::Close() {
   if (impl_->window) PushControl(impl_->id, kControlClose, 0);
 }
