@@ -8,9 +8,18 @@
 namespace SkinUI {
 
 const AttributeRegistry::Setter* AttributeRegistry::Find(const std::string& name) const {
+  std::string lower;
   for (const AttributeRegistry* r = this; r; r = r->base_) {
     auto it = r->setters_.find(name);
     if (it != r->setters_.end()) return &it->second;
+    if (r->anyCase_.empty()) continue;
+    if (lower.empty()) {
+      lower = name;
+      for (char& ch : lower)
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    }
+    it = r->anyCase_.find(lower);
+    if (it != r->anyCase_.end()) return &it->second;
   }
   return nullptr;
 }

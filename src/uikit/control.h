@@ -23,7 +23,8 @@ class Container;
 class CPaintManagerUI;
 
 // Markup attribute name -> setter. A class's registry falls back to its base
-// class's, so the most derived setter of a name wins.
+// class's, so the most derived setter of a name wins. Names match exactly,
+// except those added with AddAnyCase, which match in any ASCII letter case.
 class AttributeRegistry {
  public:
   using Setter = std::function<void(Control&, const std::string&)>;
@@ -34,11 +35,17 @@ class AttributeRegistry {
   void Add(const char* name, F setter) {
     setters_[name] = [setter](Control& c, const std::string& v) { setter(static_cast<T&>(c), v); };
   }
+  // name in lower case.
+  template <class T, class F>
+  void AddAnyCase(const char* name, F setter) {
+    anyCase_[name] = [setter](Control& c, const std::string& v) { setter(static_cast<T&>(c), v); };
+  }
   const Setter* Find(const std::string& name) const;
 
  private:
   const AttributeRegistry* base_;
   std::map<std::string, Setter> setters_;
+  std::map<std::string, Setter> anyCase_;  // by lower-case name
 };
 
 // An image attribute as written and as parsed; a text that does not parse

@@ -76,7 +76,7 @@ TEST_F(SkinRender, PaintsTheLayoutWithTheStatesAsked) {
 }
 
 TEST_F(SkinRender, SelectsPagesSetsValuesAndPrintsRectangles) {
-  RenderRun run = Render(L"Render.xml " + Out() + L" --select pages=1 --value bar=35 --rects");
+  RenderRun run = Render(L"Render.xml " + Out() + L" --select pages=1 --value bar=35 --play spin=30 --rects");
   ASSERT_EQ(run.exitCode, 0u);
   const auto lines = quillon_test::TabLines(run.out);
   std::vector<std::string> names;
@@ -88,7 +88,11 @@ TEST_F(SkinRender, SelectsPagesSetsValuesAndPrintsRectangles) {
   // The fill covers 260 * 35 / 100 = 91 pixels from the bar's left edge.
   EXPECT_EQ(b.At(20 + 90, 55), 0xFF0000DCu);
   EXPECT_EQ(b.At(20 + 91, 55), 0xFF282828u);
-  EXPECT_EQ(b.At(30, 80), 0xFFFAFA00u);  // the sequence label's first frame
+  EXPECT_EQ(b.At(30, 80), 0xFFFAFA00u);  // the sequence label's first frame, one span in
+  // Not played, it shows no frame; only frame sequences play.
+  ASSERT_EQ(Render(L"Render.xml " + Out() + L" --select pages=1").exitCode, 0u);
+  EXPECT_EQ(Picture().At(30, 80), 0xFF6080A0u);
+  EXPECT_EQ(Render(L"Render.xml " + Out() + L" --play bar=30").exitCode, 2u);
 }
 
 TEST_F(SkinRender, FailuresExitWithTheirCodes) {

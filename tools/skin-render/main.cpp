@@ -4,14 +4,15 @@
 //   skin-render LAYOUT --out FILE.png [--package FILE.7z]
 //       [--select NAME=INDEX] [--state NAME=hot|pushed|disabled|selected]
 //       [--text NAME=TEXT] [--value NAME=N] [--attribute NAME=ATTR=VALUE]
-//       [--language 0|1|2] [--rects]
+//       [--play NAME=MS] [--language 0|1|2] [--rects]
 //
+// --play starts a frame-sequence control's animation and runs the window's
+// clock MS milliseconds on, so the picture shows the frame it reaches.
 // Without --package the package linked into this program is used. --rects
 // prints "name<TAB>left,top,right,bottom" per named control in tree order.
 // Exit codes: 0 done, 1 the layout or package could not be read (the
 // reader's or parser's text on standard error), 2 bad arguments or a name
 // that is not in the layout, 3 the PNG could not be written.
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "ui/localization.h"
+#include "ui/sequence_controls.h"
 #include "uikit/button.h"
 #include "uikit/combo.h"
 #include "uikit/container.h"
@@ -37,51 +39,12 @@ namespace {
 
 using namespace SkinUI;
 
-// The installer's frame-sequence controls are not part of the toolkit; a
-// render shows them as the toolkit class they build on, with their first
-// frame as background.
-template <class Base>
-class FirstFrame : public Base {
- public:
-  explicit FirstFrame(std::string cls) : class_(std::move(cls)) {}
-  std::string GetClass() const override { return class_; }
-  void OnInit() override {
-    const std::string* pattern = this->GetCustomAttribute("sequencebkimage");
-    std::string frame;
-    if (pattern && FormatFrame(*pattern, 0, &frame)) this->SetBkImage(frame);
-  }
-
- private:
-  // The pattern's one integer conversion ("%d", "%.3d", "%03d") filled in;
-  // anything else in it is refused rather than handed to printf.
-  static bool FormatFrame(const std::string& pattern, int n, std::string* out) {
-    const size_t pct = pattern.find('%');
-    if (pct == std::string::npos) return false;
-    size_t i = pct + 1;
-    std::string spec;
-    while (i < pattern.size() && (isdigit(static_cast<unsigned char>(pattern[i])) || pattern[i] == '.'))
-      spec += pattern[i++];
-    if (i >= pattern.size() || pattern[i] != 'd' || spec.size() > 4) return false;
-    if (pattern.find('%', i + 1) != std::string::npos) return false;
-    char number[32];
-    std::snprintf(number, sizeof number, ("%" + spec + "d").c_str(), n);
-    *out = pattern.substr(0, pct) + number + pattern.substr(i + 1);
-    return true;
-  }
-  std::string class_;
-};
-
-struct RenderCallback : IDialogBuilderCallback {
-  Control* CreateControl(const std::string& name) override {
-    if (name == "SequenceLabel") return new FirstFrame<Label>(name);
-    if (name == "SequenceButton") return new FirstFrame<Button>(name);
-    return nullptr;
-  }
-};
+// The installer's frame-sequence controls, as its windows create them.
+struct RenderCallback : SequenceControlFactory {};
 
 struct Options {
   std::string layout, out, package;
-  std::vector<std::pair<std::string, std::string>> select, state, text, value, attribute;
+  std::vector<std::pair<std::string, std::string>> select, state, text, value, attribute, play;
   bool rects = false;
   int language = 0;  // the installer's default: en-US
 };
@@ -90,7 +53,7 @@ int Usage(const std::string& why) {
   std::cerr << "skin-render: " << why << "\n"
             << "usage: skin-render LAYOUT --out FILE.png [--package FILE.7z] [--select NAME=INDEX]\n"
             << "       [--state NAME=hot|pushed|disabled|selected] [--text NAME=TEXT] [--value NAME=N]\n"
-            << "       [--attribute NAME=ATTR=VALUE] [--language 0|1|2] [--rects]\n";
+            << "       [--attribute NAME=ATTR=VALUE] [--play NAME=MS] [--language 0|1|2] [--rects]\n";
   return 2;
 }
 
@@ -124,6 +87,7 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* why) {
     else if (a == "--text") ok = pair(&o->text);
     else if (a == "--value") ok = pair(&o->value);
     else if (a == "--attribute") ok = pair(&o->attribute);
+    else if (a == "--play") ok = pair(&o->play);
     else if (a == "--rects") o->rects = true;
     else if (a == "--language") {
       std::string v;
@@ -197,6 +161,16 @@ bool Apply(CPaintManagerUI& pm, const std::string& kind, const std::pair<std::st
     c->SetAttribute(p.second.substr(0, eq), p.second.substr(eq + 1));
     return true;
   }
+  if (kind == "play") {
+    if (!ParseInt(p.second, &n) || n < 0) return *why = "bad time " + p.second, false;
+    bool started = false;
+    if (auto* label = static_cast<CSequenceLabelUI*>(c->GetInterface("SequenceLabel"))) started = label->Start();
+    else if (auto* button = static_cast<CSequenceButtonUI*>(c->GetInterface("SequenceButton"))) started = button->Start();
+    else return *why = p.first + " is no frame sequence", false;
+    if (!started) return *why = p.first + " cannot play", false;
+    pm.AdvanceClock(static_cast<uint64_t>(n));
+    return true;
+  }
   auto* progress = static_cast<Progress*>(c->GetInterface("Progress"));
   if (!progress || !ParseInt(p.second, &n)) return *why = "bad value for " + p.first, false;
   progress->SetValue(n);
@@ -246,7 +220,7 @@ int main(int argc, char** argv) {
 
   const std::pair<const char*, const std::vector<std::pair<std::string, std::string>>*> steps[] = {
       {"select", &o.select}, {"attribute", &o.attribute}, {"state", &o.state}, {"text", &o.text},
-      {"value", &o.value}};
+      {"value", &o.value}, {"play", &o.play}};
   for (const auto& step : steps)
     for (const auto& p : *step.second)
       if (!Apply(pm, step.first, p, &why)) return Usage(why);
