@@ -267,7 +267,17 @@ void WindowImplBase::Paint(const Rect& dirty, Bitmap& backBuffer) {
   painting_ = false;
 }
 
-void WindowImplBase::Notify(Notification& msg) { OnNotify(msg); }
+void WindowImplBase::Notify(Notification& msg) {
+  // Typed text reaches an Edit only while the platform's text input is on
+  // (Linux turns it on per request; the caret rectangle places the IME).
+  if (msg.sender && msg.sender->Is("Edit") && host_.IsAlive()) {
+    if (msg.type == "setfocus")
+      host_.StartTextInput(msg.sender->GetPos());
+    else if (msg.type == "killfocus")
+      host_.StopTextInput();
+  }
+  OnNotify(msg);
+}
 
 void WindowImplBase::OnNotify(Notification& msg) {
   if (msg.type != "click" || !msg.sender) return;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -140,6 +141,15 @@ TEST(WindowImplBaseTest, PostedMessagesTimersAndDefaultKeysReachTheWindowOnTheUi
   ASSERT_TRUE(Automation::PressKey(kKeyEscape));
   ASSERT_TRUE(Automation::WaitFor([&] { return w.defaultKeys.size() == 2; }, kWait));
   EXPECT_EQ(w.defaultKeys, (std::vector<int>{kKeyReturn, kKeyEscape}));
+
+  // Typed text reaches a focused Edit.
+  ASSERT_TRUE(Automation::Click(w.Host(), Point{140, 45}));
+  ASSERT_TRUE(Automation::WaitFor(
+      [&] { return std::find(w.notes.begin(), w.notes.end(), "setfocus:field") != w.notes.end(); }, kWait));
+  ASSERT_TRUE(Automation::PressKey('A'));
+  ASSERT_TRUE(Automation::WaitFor(
+      [&] { return std::find(w.notes.begin(), w.notes.end(), "textchanged:field") != w.notes.end(); }, kWait));
+  EXPECT_EQ(w.FindControl("field")->GetText(), "a");
 
   w.Host().Destroy();
   EXPECT_FALSE(w.PostCustomMessage(kFirstPostedMessage + 5, 0, 0));
