@@ -115,10 +115,11 @@ class WindowImplBase : public IHostHandler,
   uint64_t ClockMs() const;
   void InvalidateHostDirty();
 
+  // Declared first so they outlive the tree that draws with them.
+  std::unique_ptr<SkinPackage> ownPackage_;  // a skin from a resource other than the process's
+  std::unique_ptr<GlyphSource> glyphs_;
   WindowHost host_;
   CPaintManagerUI pm_;
-  std::unique_ptr<GlyphSource> glyphs_;
-  std::unique_ptr<SkinPackage> ownPackage_;  // a skin from a resource other than the process's
   std::atomic<WindowId> id_{0};
   uint64_t clockBase_ = 0;
   int64_t armedDue_ = -1;  // clock time the host timer next fires, -1 when off

@@ -155,6 +155,23 @@ TEST(WindowImplBaseTest, PostedMessagesTimersAndDefaultKeysReachTheWindowOnTheUi
   EXPECT_FALSE(w.PostCustomMessage(kFirstPostedMessage + 5, 0, 0));
 }
 
+TEST(WindowImplBaseTest, AWindowGoneWithRunningTimersAndQueuedMessagesLeavesNothingBehind) {
+  {
+    TestWindow w;
+    Open(w);
+    ASSERT_TRUE(w.SetTimer(w.FindControl("go"), 3, 1));
+    ASSERT_TRUE(Automation::WaitFor([&] { return !w.timerIds.empty(); }, kWait));
+    ASSERT_TRUE(w.PostCustomMessage(kFirstPostedMessage + 9));
+    std::thread worker([&] { w.PostCustomMessage(kFirstPostedMessage + 9); });
+    worker.join();
+  }
+  // What was queued for the gone window is dropped, never delivered.
+  Automation::WaitFor([] { return false; }, 50);
+  TestWindow next;
+  Open(next);
+  EXPECT_TRUE(next.messages.empty());
+}
+
 TEST(WindowImplBaseTest, CloseButtonEndsTheModalRunWithOneUnlessTheWindowKeepsIt) {
   TestWindow kept;
   kept.keepCloseButton = true;
