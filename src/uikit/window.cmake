@@ -1,0 +1,4 @@
+# skinui_window: the skinned window base, the paint manager over the host.
+add_library(skinui_window STATIC ${CMAKE_CURRENT_SOURCE_DIR}/window_impl_base.cpp)
+target_include_directories(skinui_window PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(skinui_window PUBLIC skinui_core skinui_host)

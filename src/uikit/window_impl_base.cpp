@@ -1,0 +1,300 @@
+#include "uikit/window_impl_base.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <utility>
+
+#include "uikit/control.h"
+#include "uikit/package.h"
+#include "uikit/surface.h"
+
+namespace SkinUI {
+namespace {
+
+// The one host timer that carries every control timer of the window.
+constexpr unsigned kControlTimerId = 1;
+
+std::mutex& FailureMutex() {
+  static std::mutex m;
+  return m;
+}
+
+WindowImplBase::FailureActions& Failure() {
+  static WindowImplBase::FailureActions actions;
+  return actions;
+}
+
+}  // namespace
+
+WindowImplBase::WindowImplBase() = default;
+
+WindowImplBase::~WindowImplBase() {
+  pm_.SetInvalidateHook(nullptr);
+  pm_.RemoveNotifier(this);
+  pm_.RemoveMessageFilter(this);
+}
+
+void WindowImplBase::SetFailureActions(FailureActions actions) {
+  std::lock_guard<std::mutex> lock(FailureMutex());
+  Failure() = std::move(actions);
+}
+
+bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, bool toolWindow) {
+  if (host_.IsAlive()) return false;
+  clockBase_ = 0;
+  clockBase_ = ClockMs();
+  pm_.AddNotifier(this);
+  pm_.AddMessageFilter(this);
+
+  const SkinPackage* package = OpenSkin();
+  bool built = true;
+  if (package) {
+    built = BuildLayout(package);
+    if (!built) LayoutFailed();
+  }
+
+  HostOptions options;
+  options.className = GetWindowClassName();
+  options.title = title;
+  options.owner = owner;
+  options.toolWindow = toolWindow;
+  const Size size = pm_.Window().size;
+  if (size.cx > 0 && size.cy > 0) options.size = size;
+  if (!host_.Create(this, options)) return false;
+  id_.store(host_.Id());
+  const Size round = pm_.Window().roundCorner;
+  if (round.cx > 0 || round.cy > 0) host_.SetRoundRegion(round);
+  pm_.SetInvalidateHook([this] { InvalidateHostDirty(); });
+  pm_.SetClientSize(host_.ClientSize());
+  pm_.InvalidateAll();
+
+  if (built && pm_.GetRoot()) OnWindowReady();
+  pm_.ProcessPostedNotifications();
+  ArmTimer();
+  return built;
+}
+
+const SkinPackage* WindowImplBase::OpenSkin() {
+  std::string error;
+  if (GetResourceID() == kSkinResourceId) return OpenEmbeddedSkinPackage(&error);
+  // Another resource is this window's own package, not the process's.
+  std::string bytes;
+  if (!FindEmbeddedResource(kSkinResourceType, GetResourceID(), &bytes)) return nullptr;
+  ownPackage_ = SkinPackage::Open(bytes.data(), bytes.size(), &error);
+  return ownPackage_.get();
+}
+
+bool WindowImplBase::BuildLayout(const SkinPackage* package) {
+  pm_.SetImageLoader([package](const std::string& name, std::string* bytes) {
+    std::string ignored;
+    return package->ReadEntry(name, bytes, &ignored);
+  });
+  glyphs_ = CreateGlyphSource();
+  pm_.SetGlyphSource(glyphs_.get());
+  std::string layout = GetSkinFolder();
+  if (!layout.empty() && layout.back() != '/' && layout.back() != '\\') layout += '/';
+  layout += GetSkinFile();
+  CDialogBuilder builder;
+  std::unique_ptr<Control> root = builder.Create(layout, *package, this, &pm_);
+  if (!root) return false;
+  const Size size = pm_.Window().size;
+  if (size.cx > 0 && size.cy > 0) pm_.SetClientSize(size);
+  pm_.AttachRoot(std::move(root));
+  return true;
+}
+
+void WindowImplBase::LayoutFailed() {
+  FailureActions actions;
+  {
+    std::lock_guard<std::mutex> lock(FailureMutex());
+    actions = Failure();
+  }
+  const std::wstring text = L"加载资源文件失败";
+  const std::wstring caption = L"SkinUI";
+  if (actions.showError)
+    actions.showError(text, caption);
+  else
+    WindowHost::ShowErrorBox(text, caption);
+  if (actions.exit)
+    actions.exit(1);
+  else
+    std::exit(1);
+}
+
+Control* WindowImplBase::CreateControl(const std::string& className) { return CreateCustomControl(className); }
+
+void WindowImplBase::ShowWindow(bool show, bool activate) {
+  if (show)
+    host_.Show(activate);
+  else
+    host_.Hide();
+}
+
+void WindowImplBase::CenterWindow(const WindowHost* over) { host_.CenterOver(over); }
+
+int WindowImplBase::ShowModal() {
+  if (!host_.IsAlive()) return -1;
+  modal_ = true;
+  const int result = host_.RunModal();
+  modal_ = false;
+  return result;
+}
+
+void WindowImplBase::Close(int result) {
+  result_ = result;
+  if (!host_.IsAlive()) return;
+  if (modal_)
+    host_.EndModal(result);
+  else
+    host_.Close();
+}
+
+bool WindowImplBase::PostCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam) const {
+  const WindowId id = id_.load();
+  return id != 0 && WindowHost::PostToWindow(id, message, wParam, lParam);
+}
+
+bool WindowImplBase::SetTimer(Control* control, int id, int periodMs) {
+  pm_.FireDueTimers(ClockMs());  // brings the manager's clock to now first
+  const bool ok = pm_.SetTimer(control, id, periodMs);
+  ArmTimer();
+  return ok;
+}
+
+bool WindowImplBase::KillTimer(Control* control, int id) {
+  const bool ok = pm_.KillTimer(control, id);
+  ArmTimer();
+  return ok;
+}
+
+uint64_t WindowImplBase::ClockMs() const {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) - clockBase_;
+}
+
+// Keeps the host timer at the earliest control expiry. Re-arming restarts
+// a host timer, so it is only moved earlier here; one that fires early or
+// finds nothing due simply re-arms.
+void WindowImplBase::ArmTimer() {
+  if (!host_.IsAlive()) return;
+  const int64_t delay = pm_.NextTimerDelay();
+  if (delay < 0) {
+    if (armedDue_ >= 0) host_.KillTimer(kControlTimerId);
+    armedDue_ = -1;
+    return;
+  }
+  const int64_t now = static_cast<int64_t>(ClockMs());
+  const int64_t due = now + delay;
+  if (armedDue_ >= 0 && armedDue_ <= due) return;
+  const unsigned ms = delay < 1 ? 1u : static_cast<unsigned>(delay);
+  if (host_.SetTimer(kControlTimerId, ms)) armedDue_ = now + ms;
+}
+
+void WindowImplBase::InvalidateHostDirty() {
+  if (painting_ || !host_.IsAlive()) return;
+  for (const Rect& r : pm_.DirtyRects()) host_.Invalidate(r);
+}
+
+bool WindowImplBase::OnHostEvent(const HostEvent& e) {
+  bool handled = true;
+  // The manager's clock follows the host's, so timers set from any event
+  // count their period from now.
+  if (e.type != HostEventType::kDestroy) pm_.FireDueTimers(ClockMs());
+  switch (e.type) {
+    case HostEventType::kMouseMove:
+      pm_.MouseMove(e.point);
+      break;
+    case HostEventType::kMouseDown:
+      if (e.button == MouseButton::kLeft) pm_.MouseDown(e.point);
+      break;
+    case HostEventType::kMouseUp:
+      if (e.button == MouseButton::kLeft) pm_.MouseUp(e.point);
+      break;
+    case HostEventType::kMouseWheel:
+      pm_.MouseWheel(e.point, e.wheelDelta);
+      break;
+    case HostEventType::kKeyDown:
+      handled = pm_.KeyDown(e.key);
+      break;
+    case HostEventType::kChar:
+      handled = pm_.Char(e.codepoint);
+      break;
+    case HostEventType::kSize:
+      if (e.sizeState != SizeState::kMinimized && e.size.cx > 0 && e.size.cy > 0) {
+        pm_.SetClientSize(e.size);
+        pm_.InvalidateAll();
+      }
+      break;
+    case HostEventType::kTimer:
+      if (e.timerId == kControlTimerId) armedDue_ = -1;  // fired: re-armed below
+      break;
+    case HostEventType::kPosted: {
+      bool custom = false;
+      OnCustomMessage(e.message, e.wParam, e.lParam, &custom);
+      handled = custom;
+      break;
+    }
+    case HostEventType::kCloseRequest:
+      handled = false;  // the host destroys the window
+      break;
+    case HostEventType::kDestroy:
+      if (armedDue_ >= 0) host_.KillTimer(kControlTimerId);
+      armedDue_ = -1;
+      id_.store(0);
+      pm_.SetInvalidateHook(nullptr);
+      OnFinalMessage();
+      return true;
+    default:
+      handled = false;
+      break;
+  }
+  pm_.ProcessPostedNotifications();
+  ArmTimer();
+  return handled;
+}
+
+int WindowImplBase::HitTest(Point client) {
+  return static_cast<int>(pm_.HitTestWindow(client, host_.State() == SizeState::kMaximized));
+}
+
+void WindowImplBase::Paint(const Rect& dirty, Bitmap& backBuffer) {
+  Surface surface(backBuffer);
+  painting_ = true;
+  pm_.Invalidate(dirty);
+  pm_.Paint(surface);
+  if (!pm_.GetRoot()) surface.ClearRect(dirty, 0xFFFFFFFF);  // an empty window shows plain white
+  painting_ = false;
+}
+
+void WindowImplBase::Notify(Notification& msg) {
+  // Typed text reaches an Edit only while the platform's text input is on
+  // (Linux turns it on per request; the caret rectangle places the IME).
+  if (msg.sender && msg.sender->Is("Edit") && host_.IsAlive()) {
+    if (msg.type == "setfocus")
+      host_.StartTextInput(msg.sender->GetPos());
+    else if (msg.type == "killfocus")
+      host_.StopTextInput();
+  }
+  OnNotify(msg);
+}
+
+void WindowImplBase::OnNotify(Notification& msg) {
+  if (msg.type != "click" || !msg.sender) return;
+  const std::string& name = msg.sender->GetName();
+  if (name == "closebtn")
+    Close(1);
+  else if (name == "minbtn")
+    host_.Minimize();
+  else if (name == "maxbtn")
+    host_.Maximize();
+  else if (name == "restorebtn")
+    host_.Restore();
+}
+
+bool WindowImplBase::FilterKeyDown(int key) {
+  if (key == kKeyReturn || key == kKeyEscape) return OnDefaultKey(key);
+  return false;
+}
+
+}  // namespace SkinUI
