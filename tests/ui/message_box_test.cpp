@@ -1,0 +1,237 @@
+// The prompts on real windows of the test's display, the product's skin
+// embedded in this executable, answered by real input: a click on the
+// screen where the prompt lies over its owner, a real key press.
+#include "ui/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/scratch_dir.h"
+#include "uikit/automation.h"
+#include "uikit/control.h"
+#include "utils/process.h"
+
+namespace {
+
+using namespace SkinUI;
+
+constexpr int kWait = 5000;       // ms; only a bound
+constexpr int kMaxTurns = 500;    // checks of the screen while a prompt opens
+constexpr Size kPromptSize{360, 180};
+// Client points of the 360 x 180 prompt layouts.
+constexpr Point kOk{210, 146};
+constexpr Point kCancel{300, 146};
+constexpr Point kCloseBtn{342, 16};
+constexpr Point kOkEdge{176, 140};     // inside "okBtn", away from its text
+constexpr Point kWhiteArea{10, 100};  // the prompts' white body
+
+bool IsWhite(Argb c) { return (c & 0xF0F0F0u) == 0xF0F0F0u; }
+
+// Screen pixels at `origin` + the points, or false when off screen.
+bool ScreenShows(Point origin, const std::function<bool(const Bitmap&, Point)>& test) {
+  const Bitmap screen = Automation::CaptureScreen();
+  if (screen.IsEmpty() || origin.x < 0 || origin.y < 0 || origin.x + kPromptSize.cx > screen.width ||
+      origin.y + kPromptSize.cy > screen.height)
+    return false;
+  return test(screen, origin);
+}
+
+// An ExitTipWnd-like prompt is up at `origin`: its body white, its "okBtn"
+// drawn (the owner's layout has only white there).
+bool ButtonsShown(Point origin) {
+  return ScreenShows(origin, [](const Bitmap& s, Point o) {
+    return IsWhite(s.At(o.x + kWhiteArea.x, o.y + kWhiteArea.y)) && !IsWhite(s.At(o.x + kOkEdge.x, o.y + kOkEdge.y));
+  });
+}
+
+// Bands of rows with dark (text) pixels inside the text label's area.
+int TextBands(Point origin) {
+  int bands = 0;
+  ScreenShows(origin, [&](const Bitmap& s, Point o) {
+    bool inBand = false;
+    for (int y = 36; y < kPromptSize.cy - 10; ++y) {
+      bool dark = false;
+      for (int x = 20; x < kPromptSize.cx - 20 && !dark; ++x) dark = (s.At(o.x + x, o.y + y) & 0xFF) < 0x80;
+      if (dark && !inBand) ++bands;
+      inBand = dark;
+    }
+    return true;
+  });
+  return bands;
+}
+
+// A shown window of the prompt's size that the prompt covers exactly when
+// centred over it; its posted messages drive the test from inside the
+// prompt's modal run.
+class Owner : public CMessageBoxWnd {
+ public:
+  Owner() : CMessageBoxWnd("MessageBox1Wnd.xml") {}
+  std::function<void(unsigned)> onMessage;
+  std::vector<unsigned> messages;
+
+  Point Origin() const {
+    const Rect r = Host().WindowRect();
+    return Point{r.left, r.top};
+  }
+  // Reposts itself until `ready` holds (bounded), then runs `act` once.
+  void WhenReady(std::function<bool()> ready, std::function<void()> act) {
+    // Shared: the handler runs as a copy.
+    auto turns = std::make_shared<int>(0);
+    onMessage = [this, ready, act, turns](unsigned) {
+      if (!ready() && ++*turns < kMaxTurns) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        PostCustomMessage(kFirstPostedMessage);
+        return;
+      }
+      onMessage = nullptr;
+      act();
+    };
+    PostCustomMessage(kFirstPostedMessage);
+  }
+
+ protected:
+  intptr_t OnCustomMessage(unsigned message, uintptr_t, intptr_t, bool* handled) override {
+    messages.push_back(message);
+    if (onMessage) {
+      auto f = onMessage;  // may replace itself
+      f(message);
+    }
+    *handled = true;
+    return 0;
+  }
+};
+
+class PromptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(owner.Create(nullptr, L"owner"));
+    owner.Host().Move(Point{120, 120});
+    owner.ShowWindow();
+    ASSERT_TRUE(Automation::WaitFor(
+        [&] { return ScreenShows(owner.Origin(), [](const Bitmap& s, Point o) {
+                return IsWhite(s.At(o.x + kWhiteArea.x, o.y + kWhiteArea.y)); }); },
+        kWait));
+  }
+  void ClickAt(Point client) {
+    const Point o = owner.Origin();
+    EXPECT_TRUE(Automation::ClickScreen(Point{o.x + client.x, o.y + client.y}));
+  }
+  // The ExitTipWnd answered by a click at `where` once it is on screen.
+  int ExitTipAnsweredAt(Point where) {
+    owner.WhenReady([&] { return ButtonsShown(owner.Origin()); }, [&, where] { ClickAt(where); });
+    return ShowPrompt(&owner.Host(), "ExitTipWnd.xml", std::nullopt, std::nullopt);
+  }
+  Owner owner;
+};
+
+TEST_F(PromptTest, ExitTipAnswersZeroForYesOneForNoAndTwoForItsCloseButton) {
+  EXPECT_EQ(ExitTipAnsweredAt(kOk), kPromptOk);
+  EXPECT_TRUE(owner.Host().IsEnabled());
+  EXPECT_EQ(ExitTipAnsweredAt(kCancel), kPromptCancel);
+  // Closing by its title button is not "yes": the installer keeps running.
+  EXPECT_EQ(ExitTipAnsweredAt(kCloseBtn), kPromptOther);
+  EXPECT_TRUE(owner.Host().IsEnabled());
+  EXPECT_TRUE(owner.Host().IsAlive());
+}
+
+TEST_F(PromptTest, EscapeLeavesThePromptOpen) {
+  bool stillOpen = false;
+  owner.WhenReady([&] { return ButtonsShown(owner.Origin()); },
+                  [&] {
+                    ASSERT_TRUE(Automation::PressKey(kKeyEscape));
+                    // Give the key time to arrive, then look again.
+                    auto turns = std::make_shared<int>(0);
+                    owner.WhenReady([turns] { return ++*turns > 30; },
+                                    [&] {
+                                      stillOpen = ButtonsShown(owner.Origin());
+                                      ClickAt(kCancel);
+                                    });
+                  });
+  EXPECT_EQ(ShowPrompt(&owner.Host(), "ExitTipWnd.xml", std::nullopt, std::nullopt), kPromptCancel);
+  EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(PromptTest, ALongTextWrapsOverSeveralLines) {
+  const std::string text =
+      "当前网络环境较差，请在网络通畅时进行重试。安装程序会保留已经下载的内容，下次启动时从中断的位置继续。";
+  int bands = 0;
+  owner.WhenReady([&] { return TextBands(owner.Origin()) > 1; },
+                  [&] {
+                    bands = TextBands(owner.Origin());
+                    ClickAt(kCloseBtn);
+                  });
+  EXPECT_EQ(ShowPrompt(&owner.Host(), "MessageBox1Wnd.xml", text, std::string("提示")), kPromptOther);
+  EXPECT_GT(bands, 1);
+}
+
+TEST_F(PromptTest, TheOwnersPostedMessagesAreHandledWhileThePromptIsOpen) {
+  bool handledWhileOpen = false, ownerDisabled = false;
+  owner.WhenReady([&] { return ButtonsShown(owner.Origin()); },
+                  [&] {
+                    // A worker's notification, as the pipeline sends them.
+                    owner.onMessage = [&](unsigned m) {
+                      if (m != kFirstPostedMessage + 7) return;
+                      owner.onMessage = nullptr;
+                      handledWhileOpen = ButtonsShown(owner.Origin());
+                      ownerDisabled = !owner.Host().IsEnabled();
+                      ClickAt(kOk);
+                    };
+                    std::thread worker([&] { EXPECT_TRUE(owner.PostCustomMessage(kFirstPostedMessage + 7)); });
+                    worker.join();
+                  });
+  EXPECT_EQ(ShowPrompt(&owner.Host(), "ExitTipWnd.xml", std::nullopt, std::nullopt), kPromptOk);
+  EXPECT_TRUE(handledWhileOpen);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(owner.Host().IsEnabled());
+}
+
+// tools/prompt as a child: its own window, centred on the work area,
+// answered by a click on the screen.
+struct ToolRun {
+  std::string out;
+  uint32_t exitCode = 0;
+  bool ended = false;
+};
+
+ToolRun RunPrompt(const std::wstring& args, const std::function<void()>& drive) {
+  ToolRun run;
+  Utils::PipedProcess child;
+  child.Start(quillon_test::Quoted(quillon_test::BuiltProgram(L"tools", L"prompt")) + L" " + args);
+  if (drive) drive();
+  std::string buffer(256, '\0');
+  for (int i = 0; i < 300; ++i) {
+    size_t got = 0;
+    const auto status = child.ReadOutputFor(&buffer[0], buffer.size(), &got, 100);
+    if (status == Utils::PipedProcess::ReadStatus::kData) run.out.append(buffer.data(), got);
+    if (status == Utils::PipedProcess::ReadStatus::kEnded) break;
+  }
+  run.ended = child.WaitFor(kWait, &run.exitCode);
+  if (!run.ended) child.Terminate();
+  return run;
+}
+
+TEST(PromptTool, PrintsAndExitsWithTheAnswerAndRefusesAnUnknownLayout) {
+  const Rect work = WindowHost::WorkArea();
+  const Point origin{work.left + (work.right - work.left - kPromptSize.cx) / 2,
+                     work.top + (work.bottom - work.top - kPromptSize.cy) / 2};
+  const ToolRun yes = RunPrompt(L"ExitTipWnd.xml", [&] {
+    ASSERT_TRUE(Automation::WaitFor([&] { return ButtonsShown(origin); }, kWait));
+    ASSERT_TRUE(Automation::ClickScreen(Point{origin.x + kOk.x, origin.y + kOk.y}));
+  });
+  ASSERT_TRUE(yes.ended);
+  EXPECT_EQ(yes.exitCode, 0u);
+  EXPECT_EQ(yes.out.substr(0, 1), "0");
+
+  const ToolRun bad = RunPrompt(L"NoSuchWnd.xml", nullptr);
+  ASSERT_TRUE(bad.ended);
+  EXPECT_EQ(bad.exitCode, 1u);
+  EXPECT_EQ(bad.out, "");
+}
+
+}  // namespace
