@@ -195,11 +195,51 @@ FrameSequence::Step FrameSequence::Tick() {
   return step;
 }
 
+// ---- what both controls share
+
+template <class Base>
+SequencePlayer<Base>::~SequencePlayer() {
+  StopSequence(*this);
+}
+
+template <class Base>
+bool SequencePlayer<Base>::SetSequenceSpan(int ms) {
+  return RespanSequence(*this, seq_, ms);
+}
+
+template <class Base>
+bool SequencePlayer<Base>::Start() {
+  return StartSequence(*this, seq_);
+}
+
+template <class Base>
+void SequencePlayer<Base>::Stop() {
+  StopSequence(*this);
+}
+
+template <class Base>
+bool SequencePlayer<Base>::IsPlaying() const {
+  return IsSequencePlaying(*this);
+}
+
+template <class Base>
+void SequencePlayer<Base>::OnInit() {
+  Base::OnInit();
+  InitSequence(*this, seq_);
+}
+
+template <class Base>
+void SequencePlayer<Base>::OnTimer(int id) {
+  Base::OnTimer(id);
+  if (id == kSequenceTimerId) TickSequence(*this, seq_);
+}
+
+template class SequencePlayer<Label>;
+template class SequencePlayer<Button>;
+
 // ---- CSequenceLabelUI
 
-CSequenceLabelUI::CSequenceLabelUI() : seq_(30, false) {}
-
-CSequenceLabelUI::~CSequenceLabelUI() { StopSequence(*this); }
+CSequenceLabelUI::CSequenceLabelUI() : SequencePlayer(30, false) {}
 
 Control* CSequenceLabelUI::GetInterface(const std::string& name) {
   return name == "SequenceLabel" ? this : Label::GetInterface(name);
@@ -216,25 +256,9 @@ const AttributeRegistry& CSequenceLabelUI::SequenceLabelAttributes() {
 
 const AttributeRegistry& CSequenceLabelUI::Attributes() const { return SequenceLabelAttributes(); }
 
-bool CSequenceLabelUI::SetSequenceSpan(int ms) { return RespanSequence(*this, seq_, ms); }
-bool CSequenceLabelUI::Start() { return StartSequence(*this, seq_); }
-void CSequenceLabelUI::Stop() { StopSequence(*this); }
-bool CSequenceLabelUI::IsPlaying() const { return IsSequencePlaying(*this); }
-void CSequenceLabelUI::OnInit() {
-  Label::OnInit();
-  InitSequence(*this, seq_);
-}
-
-void CSequenceLabelUI::OnTimer(int id) {
-  Label::OnTimer(id);
-  if (id == kSequenceTimerId) TickSequence(*this, seq_);
-}
-
 // ---- CSequenceButtonUI
 
-CSequenceButtonUI::CSequenceButtonUI() : seq_(60, true) {}
-
-CSequenceButtonUI::~CSequenceButtonUI() { StopSequence(*this); }
+CSequenceButtonUI::CSequenceButtonUI() : SequencePlayer(60, true) {}
 
 Control* CSequenceButtonUI::GetInterface(const std::string& name) {
   return name == "SequenceButton" ? this : Button::GetInterface(name);
@@ -250,20 +274,6 @@ const AttributeRegistry& CSequenceButtonUI::SequenceButtonAttributes() {
 }
 
 const AttributeRegistry& CSequenceButtonUI::Attributes() const { return SequenceButtonAttributes(); }
-
-bool CSequenceButtonUI::SetSequenceSpan(int ms) { return RespanSequence(*this, seq_, ms); }
-bool CSequenceButtonUI::Start() { return StartSequence(*this, seq_); }
-void CSequenceButtonUI::Stop() { StopSequence(*this); }
-bool CSequenceButtonUI::IsPlaying() const { return IsSequencePlaying(*this); }
-void CSequenceButtonUI::OnInit() {
-  Button::OnInit();
-  InitSequence(*this, seq_);
-}
-
-void CSequenceButtonUI::OnTimer(int id) {
-  Button::OnTimer(id);
-  if (id == kSequenceTimerId) TickSequence(*this, seq_);
-}
 
 // ---- factory
 

@@ -66,15 +66,12 @@ class FrameSequence {
   unsigned current_ = 0;  // the next frame to show
 };
 
-class CSequenceLabelUI : public Label {
+// What both frame-sequence controls add to the control they are built on:
+// the sequence, its timer and the frame shown at each tick.
+template <class Base>
+class SequencePlayer : public Base {
  public:
-  CSequenceLabelUI();
-  ~CSequenceLabelUI() override;
-
-  std::string GetClass() const override { return "SequenceLabel"; }
-  Control* GetInterface(const std::string& name) override;
-  const AttributeRegistry& Attributes() const override;
-  static const AttributeRegistry& SequenceLabelAttributes();
+  ~SequencePlayer() override;
 
   bool SetSequenceImage(const std::string& pattern) { return seq_.SetPattern(pattern); }
   const std::string& GetSequenceImage() const { return seq_.GetPattern(); }
@@ -95,38 +92,34 @@ class CSequenceLabelUI : public Label {
   void OnInit() override;
   void OnTimer(int id) override;
 
+ protected:
+  SequencePlayer(int span, bool round) : seq_(span, round) {}
+
  private:
   FrameSequence seq_;
 };
 
-class CSequenceButtonUI : public Button {
+extern template class SequencePlayer<Label>;
+extern template class SequencePlayer<Button>;
+
+class CSequenceLabelUI : public SequencePlayer<Label> {
+ public:
+  CSequenceLabelUI();
+
+  std::string GetClass() const override { return "SequenceLabel"; }
+  Control* GetInterface(const std::string& name) override;
+  const AttributeRegistry& Attributes() const override;
+  static const AttributeRegistry& SequenceLabelAttributes();
+};
+
+class CSequenceButtonUI : public SequencePlayer<Button> {
  public:
   CSequenceButtonUI();
-  ~CSequenceButtonUI() override;
 
   std::string GetClass() const override { return "SequenceButton"; }
   Control* GetInterface(const std::string& name) override;
   const AttributeRegistry& Attributes() const override;
   static const AttributeRegistry& SequenceButtonAttributes();
-
-  bool SetSequenceImage(const std::string& pattern) { return seq_.SetPattern(pattern); }
-  const std::string& GetSequenceImage() const { return seq_.GetPattern(); }
-  bool SetSequenceCount(int count) { return seq_.SetCount(count); }
-  int GetSequenceCount() const { return seq_.GetCount(); }
-  bool SetSequenceSpan(int ms);
-  int GetSequenceSpan() const { return seq_.GetSpan(); }
-  FrameSequence& Sequence() { return seq_; }
-  const FrameSequence& Sequence() const { return seq_; }
-
-  bool Start();
-  void Stop();
-  bool IsPlaying() const;
-
-  void OnInit() override;
-  void OnTimer(int id) override;
-
- private:
-  FrameSequence seq_;
 };
 
 // "SequenceLabel" and "SequenceButton" in any letter case; null for any
