@@ -130,7 +130,7 @@ class FreeTypeGlyphSource : public GlyphSource {
   }
 
  private:
-  // The font file for a spec; with a code point, one that has it.
+  // The font file for a face and style; with a code point, one that has it.
   const FaceFile* Resolve(const FontSpec& font, char32_t cp) {
     const auto key = std::make_tuple(font.face, font.bold, font.italic, cp);
     auto it = resolved_.find(key);
