@@ -66,6 +66,11 @@ function(quillon_add_test name)
     endif()
     add_test(NAME ${name} COMMAND ${display} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --gtest_color=no)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS display)
+    if(WIN32)
+      # A Windows suite shares one screen: tests that read screen pixels or
+      # click at screen points must not meet another test's windows there.
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK suite_display)
+    endif()
   elseif(WIN32)
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
