@@ -110,11 +110,6 @@ class Owner : public CMessageBoxWnd {
 class PromptTest : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifdef _WIN32
-    // Under Wine the owner-driven run does not yet see its prompt on the
-    // screen; tools/prompt below covers the real window there.
-    GTEST_SKIP() << "owner-driven prompt runs are Linux-only for now";
-#endif
     ASSERT_TRUE(owner.Create(nullptr, L"owner"));
     owner.Host().Move(Point{120, 120});
     owner.ShowWindow();
