@@ -405,7 +405,20 @@ void WindowHost::Minimize() {
 }
 
 void WindowHost::Maximize() {
-  if (impl_->hwnd) ShowWindow(impl_->hwnd, SW_MAXIMIZE);
+  HWND hwnd = impl_->hwnd;
+  if (!hwnd) return;
+  ShowWindow(hwnd, SW_MAXIMIZE);
+  // Wine leaves the screen side of maximising to a window manager: without
+  // one the window stays at its old size on the screen (where clicks land)
+  // and takes that size back at its next reconfiguration. The maximised
+  // place applied once more as a plain move and size settles it; on Windows
+  // it is the place the window already has.
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (IsZoomed(hwnd) && GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi)) {
+    const RECT& w = mi.rcWork;
+    SetWindowPos(hwnd, nullptr, w.left, w.top, w.right - w.left, w.bottom - w.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void WindowHost::Restore() {
