@@ -25,9 +25,6 @@ constexpr int kWait = 5000;       // ms; only a bound
 constexpr int kMaxTurns = 500;    // checks of the screen while a prompt opens
 constexpr Size kPromptSize{360, 180};
 // Client points of the 360 x 180 prompt layouts.
-constexpr Point kOk{210, 146};
-constexpr Point kCancel{300, 146};
-constexpr Point kCloseBtn{342, 16};
 constexpr Point kOkEdge{176, 140};     // inside "okBtn", away from its text
 constexpr Point kWhiteArea{10, 100};  // the prompts' white body
 
@@ -118,24 +115,22 @@ class PromptTest : public ::testing::Test {
                 return IsWhite(s.At(o.x + kWhiteArea.x, o.y + kWhiteArea.y)); }); },
         kWait));
   }
-  void ClickAt(Point client) {
-    const Point o = owner.Origin();
-    EXPECT_TRUE(Automation::ClickScreen(Point{o.x + client.x, o.y + client.y}));
-  }
-  // The ExitTipWnd answered by a click at `where` once it is on screen.
-  int ExitTipAnsweredAt(Point where) {
-    owner.WhenReady([&] { return ButtonsShown(owner.Origin()); }, [&, where] { ClickAt(where); });
+  // A real click on the named control of the prompt, the newest window.
+  static void ClickOn(const std::string& name) { EXPECT_TRUE(Automation::ClickControl(name)) << name; }
+  // The ExitTipWnd answered by a click on `button` once it is on screen.
+  int ExitTipAnsweredBy(const std::string& button) {
+    owner.WhenReady([&] { return ButtonsShown(owner.Origin()); }, [button] { ClickOn(button); });
     return ShowPrompt(&owner.Host(), "ExitTipWnd.xml", std::nullopt, std::nullopt);
   }
   Owner owner;
 };
 
 TEST_F(PromptTest, ExitTipAnswersZeroForYesOneForNoAndTwoForItsCloseButton) {
-  EXPECT_EQ(ExitTipAnsweredAt(kOk), kPromptOk);
+  EXPECT_EQ(ExitTipAnsweredBy("okBtn"), kPromptOk);
   EXPECT_TRUE(owner.Host().IsEnabled());
-  EXPECT_EQ(ExitTipAnsweredAt(kCancel), kPromptCancel);
+  EXPECT_EQ(ExitTipAnsweredBy("cancelBtn"), kPromptCancel);
   // Closing by its title button is not "yes": the installer keeps running.
-  EXPECT_EQ(ExitTipAnsweredAt(kCloseBtn), kPromptOther);
+  EXPECT_EQ(ExitTipAnsweredBy("closebtn"), kPromptOther);
   EXPECT_TRUE(owner.Host().IsEnabled());
   EXPECT_TRUE(owner.Host().IsAlive());
 }
@@ -150,7 +145,7 @@ TEST_F(PromptTest, EscapeLeavesThePromptOpen) {
                     owner.WhenReady([turns] { return ++*turns > 30; },
                                     [&] {
                                       stillOpen = ButtonsShown(owner.Origin());
-                                      ClickAt(kCancel);
+                                      ClickOn("cancelBtn");
                                     });
                   });
   EXPECT_EQ(ShowPrompt(&owner.Host(), "ExitTipWnd.xml", std::nullopt, std::nullopt), kPromptCancel);
@@ -164,7 +159,7 @@ TEST_F(PromptTest, ALongTextWrapsOverSeveralLines) {
   owner.WhenReady([&] { return TextBands(owner.Origin()) > 1; },
                   [&] {
                     bands = TextBands(owner.Origin());
-                    ClickAt(kCloseBtn);
+                    ClickOn("closebtn");
                   });
   EXPECT_EQ(ShowPrompt(&owner.Host(), "MessageBox1Wnd.xml", text, std::string("提示")), kPromptOther);
   EXPECT_GT(bands, 1);
@@ -180,7 +175,7 @@ TEST_F(PromptTest, TheOwnersPostedMessagesAreHandledWhileThePromptIsOpen) {
                       owner.onMessage = nullptr;
                       handledWhileOpen = ButtonsShown(owner.Origin());
                       ownerDisabled = !owner.Host().IsEnabled();
-                      ClickAt(kOk);
+                      ClickOn("okBtn");
                     };
                     std::thread worker([&] { EXPECT_TRUE(owner.PostCustomMessage(kFirstPostedMessage + 7)); });
                     worker.join();
@@ -222,7 +217,8 @@ TEST(PromptTool, PrintsAndExitsWithTheAnswerAndRefusesAnUnknownLayout) {
                      work.top + (work.bottom - work.top - kPromptSize.cy) / 2};
   const ToolRun yes = RunPrompt(L"ExitTipWnd.xml", [&] {
     ASSERT_TRUE(Automation::WaitFor([&] { return ButtonsShown(origin); }, kWait));
-    ASSERT_TRUE(Automation::ClickScreen(Point{origin.x + kOk.x, origin.y + kOk.y}));
+    // Another process's window: its "okBtn" by its place in the layout.
+    ASSERT_TRUE(Automation::ClickScreen(Point{origin.x + 210, origin.y + 146}));
   });
   ASSERT_TRUE(yes.ended);
   EXPECT_EQ(yes.exitCode, 0u);

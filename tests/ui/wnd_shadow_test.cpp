@@ -125,6 +125,12 @@ TEST_F(FrameShadowTest, AMoveRepositionsTheShadowWithoutRecomputingIt) {
       << frame.Shadow().ScreenRect().left << "," << frame.Shadow().ScreenRect().top << " window "
       << frame.Host().WindowRect().left << "," << frame.Host().WindowRect().top;
   EXPECT_EQ(frame.Shadow().UpdateCount(), updates);
+  // Dragged by its caption, the prompt takes its shadow along.
+  ASSERT_TRUE(Automation::Drag(frame.Host(), Point{150, 15}, Point{180, 35}));
+  const Point dragged{to.x + 30, to.y + 20};
+  EXPECT_TRUE(Automation::WaitFor([&] { return frame.Shadow().ScreenRect() == Expected(dragged); }, kWait))
+      << frame.Shadow().ScreenRect().left << "," << frame.Shadow().ScreenRect().top;
+  EXPECT_EQ(frame.Host().WindowRect().left, dragged.x);
 }
 
 TEST_F(FrameShadowTest, MaximisingHidesTheShadowAndRestoringShowsIt) {
