@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -47,15 +48,29 @@ bool ButtonsShown(Point origin) {
   });
 }
 
-// Bands of rows with dark (text) pixels inside the text label's area.
-int TextBands(Point origin) {
-  int bands = 0;
+// Bands of rows with dark (text) pixels inside the text label's area, each
+// with the columns its dark pixels span.
+struct Band {
+  int left = 1 << 20;
+  int right = -1;
+};
+std::vector<Band> TextBands(Point origin) {
+  std::vector<Band> bands;
   ScreenShows(origin, [&](const Bitmap& s, Point o) {
     bool inBand = false;
     for (int y = 36; y < kPromptSize.cy - 10; ++y) {
-      bool dark = false;
-      for (int x = 20; x < kPromptSize.cx - 20 && !dark; ++x) dark = (s.At(o.x + x, o.y + y) & 0xFF) < 0x80;
-      if (dark && !inBand) ++bands;
+      Band row;
+      for (int x = 20; x < kPromptSize.cx - 20; ++x) {
+        if ((s.At(o.x + x, o.y + y) & 0xFF) >= 0x80) continue;
+        row.left = std::min(row.left, x);
+        row.right = std::max(row.right, x);
+      }
+      const bool dark = row.right >= 0;
+      if (dark && !inBand) bands.push_back(row);
+      if (dark && inBand) {
+        bands.back().left = std::min(bands.back().left, row.left);
+        bands.back().right = std::max(bands.back().right, row.right);
+      }
       inBand = dark;
     }
     return true;
@@ -152,17 +167,24 @@ TEST_F(PromptTest, EscapeLeavesThePromptOpen) {
   EXPECT_TRUE(stillOpen);
 }
 
-TEST_F(PromptTest, ALongTextWrapsOverSeveralLines) {
+TEST_F(PromptTest, ALongTextWrapsOverSeveralCentredLines) {
   const std::string text =
       "当前网络环境较差，请在网络通畅时进行重试。安装程序会保留已经下载的内容，下次启动时从中断的位置继续。";
-  int bands = 0;
-  owner.WhenReady([&] { return TextBands(owner.Origin()) > 1; },
+  std::vector<Band> bands;
+  Rect label;
+  owner.WhenReady([&] { return TextBands(owner.Origin()).size() > 1; },
                   [&] {
                     bands = TextBands(owner.Origin());
+                    EXPECT_TRUE(Automation::FindControl("textLbl", &label));
                     ClickOn("closebtn");
                   });
   EXPECT_EQ(ShowPrompt(&owner.Host(), "MessageBox1Wnd.xml", text, std::string("提示")), kPromptOther);
-  EXPECT_GT(bands, 1);
+  ASSERT_GT(bands.size(), 1u);
+  // Every line, the short last one too, sits in the middle of the label
+  // (its ink, that is: a full stop inks only the left of its cell).
+  const int middle = (label.left + label.right) / 2 - owner.Origin().x;
+  for (const Band& b : bands) EXPECT_NEAR((b.left + b.right) / 2, middle, 8) << b.left << ".." << b.right;
+  EXPECT_LT(bands.back().right - bands.back().left, bands.front().right - bands.front().left);
 }
 
 TEST_F(PromptTest, TheOwnersPostedMessagesAreHandledWhileThePromptIsOpen) {
