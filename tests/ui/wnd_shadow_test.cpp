@@ -9,7 +9,9 @@
 #include <thread>
 
 #include "host_png.h"
+#include "ui/message_box.h"
 #include "ui/skin_frame.h"
+#include "uikit/control.h"
 #include "uikit/automation.h"
 
 namespace {
@@ -155,6 +157,62 @@ TEST_F(FrameShadowTest, AWindowShownAgainRedrawsItsShadowAtItsNextPaint) {
   const int before = frame.Shadow().UpdateCount();
   EXPECT_TRUE(frame.Shadow().SetDarkness(60));
   EXPECT_EQ(frame.Shadow().UpdateCount(), before + 1);
+}
+
+// Each prompt as it shows on the screen, over a white window, with its
+// shadow: what the screenshots in docs/window come from.
+TEST_F(FrameShadowTest, EveryPromptShowsWithItsShadow) {
+  struct Case {
+    const char* layout;
+    const char* text;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {"MessageBox1Wnd.xml", "安装失败，请检查磁盘空间后重新安装。", "安装失败"},
+      {"MessageBox2Wnd.xml", "下载失败，请检查网络连接后重试。如果问题仍然存在，请联系客服。", "提示"},
+      {"ExitTipWnd.xml", nullptr, nullptr},
+      {"NetworkTipWnd.xml", nullptr, nullptr},
+      {"InstalledPathTipWnd.xml", nullptr, nullptr},
+  };
+  frame.ShowWindow(false);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.layout);
+    CMessageBoxWnd box(c.layout);
+    ASSERT_TRUE(box.Create(nullptr, L"消息框"));
+    if (c.text) box.TextLabel()->SetText(c.text);
+    if (c.caption) box.CaptionLabel()->SetText(c.caption);
+    const Point at{220, 200};
+    box.Host().Move(at);
+    box.ShowWindow();
+    const Size size = box.Host().ClientSize();
+    ASSERT_TRUE(Automation::WaitFor([&] { return box.Shadow().PopupVisible(); }, kWait));
+    EXPECT_EQ(box.Shadow().Pixels().width, size.cx + 12);
+    EXPECT_EQ(box.Shadow().ScreenRect().left, at.x - 5);
+    // Shown and blended: the body white, the shadow below the window grey.
+    Bitmap screen;
+    const Point below{at.x + size.cx / 2, at.y + size.cy + 1};
+    ASSERT_TRUE(Automation::WaitFor(
+        [&] {
+          screen = Automation::CaptureScreen();
+          if (screen.IsEmpty() || Grey(screen.At(below.x, below.y)) == 0xFF ||
+              screen.At(at.x + 10, at.y + 100) != 0xFFFFFFFFu)
+            return false;
+          // Painted: the caption's dark text is there.
+          for (int y = at.y + 5; y < at.y + 28; ++y)
+            for (int x = at.x + 10; x < at.x + 120; ++x)
+              if (Grey(screen.At(x, y)) < 0x80) return true;
+          return false;
+        },
+        kWait));
+    Bitmap crop;
+    crop.width = size.cx + 24;
+    crop.height = size.cy + 24;
+    for (int y = 0; y < crop.height; ++y)
+      for (int x = 0; x < crop.width; ++x) crop.pixels.push_back(screen.At(at.x - 10 + x, at.y - 10 + y));
+    std::string name = c.layout;
+    host_test::SaveScreenshot(crop, "prompt-" + name.substr(0, name.find('.')));
+    box.Host().Destroy();
+  }
 }
 
 }  // namespace
