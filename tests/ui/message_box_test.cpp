@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "prompt_styles.h"
 #include "support/scratch_dir.h"
 #include "uikit/automation.h"
 #include "uikit/control.h"
@@ -141,6 +142,15 @@ class PromptTest : public ::testing::Test {
 };
 
 TEST_F(PromptTest, ExitTipAnswersZeroForYesOneForNoAndTwoForItsCloseButton) {
+  std::string faults = "not checked";
+  owner.WhenReady([&] { return ButtonsShown(owner.Origin()); },
+                  [&] {
+                    // The prompt is the newest window: owned, out of the taskbar.
+                    faults = prompt_test::PromptStyleFaults(WindowImplBase::LiveWindows().back()->Host(), owner.Host());
+                    ClickOn("okBtn");
+                  });
+  EXPECT_EQ(ShowPrompt(&owner.Host(), "ExitTipWnd.xml", std::nullopt, std::nullopt), kPromptOk);
+  EXPECT_EQ(faults, "");
   EXPECT_EQ(ExitTipAnsweredBy("okBtn"), kPromptOk);
   EXPECT_TRUE(owner.Host().IsEnabled());
   EXPECT_EQ(ExitTipAnsweredBy("cancelBtn"), kPromptCancel);
