@@ -159,6 +159,22 @@ TEST_F(FrameShadowTest, AWindowShownAgainRedrawsItsShadowAtItsNextPaint) {
   EXPECT_EQ(frame.Shadow().UpdateCount(), before + 1);
 }
 
+TEST_F(FrameShadowTest, AnImageShadowIsTheImageStretchedAroundTheWindowByItsCorner) {
+  Bitmap ring;
+  ring.width = ring.height = 24;
+  ring.pixels.assign(24 * 24, 0x40000000u);  // a quarter-dark black, premultiplied
+  frame.PaintManager().Images().Put("shadow.png", ring);
+  EXPECT_FALSE(frame.Shadow().SetImage(frame.PaintManager().Images(), "missing.png", Rect{}, Rect{}));
+  EXPECT_EQ(frame.Shadow().Pixels().width, 372);  // the computed shadow stays
+  ASSERT_TRUE(frame.Shadow().SetImage(frame.PaintManager().Images(), "shadow.png", Rect{8, 4, 8, 12},
+                                      Rect{6, 6, 6, 6}));
+  EXPECT_EQ(frame.Shadow().Pixels().width, 360 + 16);
+  EXPECT_EQ(frame.Shadow().Pixels().height, 180 + 16);
+  EXPECT_EQ(frame.Shadow().ScreenRect(), (Rect{kAt.x - 8, kAt.y - 4, kAt.x + 368, kAt.y + 192}));
+  EXPECT_EQ(frame.Shadow().Pixels().At(0, 0), 0x40000000u);
+  EXPECT_EQ(frame.Shadow().Pixels().At(375, 195), 0x40000000u);
+}
+
 // Each prompt as it shows on the screen, over a white window, with its
 // shadow: what the screenshots in docs/window come from.
 TEST_F(FrameShadowTest, EveryPromptShowsWithItsShadow) {
