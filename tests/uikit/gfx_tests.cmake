@@ -20,7 +20,7 @@ target_link_libraries(skinui_gfx_scene PUBLIC skinui_gfx)
 target_include_directories(skinui_gfx_scene PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 quillon_add_test(skinui_gfx_test
-  SOURCES surface_test.cpp image_draw_test.cpp png_test.cpp text_test.cpp ${SKINUI_PNG_CORPUS_CPP}
+  SOURCES surface_test.cpp image_draw_test.cpp png_test.cpp text_test.cpp region_rows_test.cpp ${SKINUI_PNG_CORPUS_CPP}
   LIBS skinui_gfx skinui_gfx_scene)
 
 # A look at what the layer draws: skinui_gfx_sample OUT.png
