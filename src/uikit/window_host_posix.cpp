@@ -58,8 +58,9 @@ LoopState& Loop() {
 bool EnsureSdl() {
   if (g_postType.load() != 0) return true;
   // The X framebuffer path keeps the window an X window we can shape and
-  // read back; GL would rebuild it and lose the shape.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // read back; GL would rebuild it, lose the shape and take some 200 ms
+  // more to the first frame. Above the environment's setting too.
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
