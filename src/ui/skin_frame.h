@@ -44,7 +44,8 @@ class CSkinFrame : public WindowImplBase {
   // The frame's own set-up, before OnWindowReady: no caption or maximise
   // box, and the shadow from "showshadow", "shadowimage", "shadowcorner",
   // "shadowholeoffset", "shadowsize", "shadowsharpness", "shadowdarkness",
-  // "shadowposition" and "shadowcolor" of the root element.
+  // "shadowposition" and "shadowcolor" of the root element. Derived windows
+  // do their own set-up in OnWindowReady, which comes after this.
   void OnFrameCreated() override;
 
  private:
