@@ -188,7 +188,9 @@ class CMainWnd::View : public IMainView {
 CMainWnd::CMainWnd() : CMainWnd(MainSystem(), nullptr) {}
 
 CMainWnd::CMainWnd(MainSystem system, std::unique_ptr<IMainPipeline> pipeline)
-    : view_(std::make_unique<View>(*this)), pipeline_(std::move(pipeline)) {
+    : CSkinFrame(SkinDescriptor{kSkinResourceId, "", "MainWnd.xml", "MainWnd"}),
+      view_(std::make_unique<View>(*this)),
+      pipeline_(std::move(pipeline)) {
   if (!pipeline_) pipeline_ = std::make_unique<RealPipeline>(this);
   if (!system.startNetworkCheck) system.startNetworkCheck = [this] { StartNetworkCheck(); };
   controller_ = std::make_unique<MainController>(*view_, *pipeline_, std::move(system));
@@ -213,7 +215,8 @@ Control* CMainWnd::CreateCustomControl(const std::string& className) {
 }
 
 void CMainWnd::OnWindowReady() {
-  ApplyWindowStyle();
+  StripFrameStyles(Host(), true);
+  SetWindowIcon();
   CenterWindow();
   controller_->Initialise();
 }

@@ -1,5 +1,5 @@
-// CMainWnd: the installer's main window. It builds "MainWnd.xml" from the
-// skin package, wires the layout's controls to a MainController (which
+// CMainWnd: the installer's main window, a frame window (class "MainWnd")
+// over "MainWnd.xml" of the skin package in resource 147. It wires the layout's controls to a MainController (which
 // makes every decision) and owns what runs behind it: the download-install
 // pipeline and the network-check worker.
 //
@@ -19,7 +19,7 @@
 #include <string>
 
 #include "ui/sequence_controls.h"
-#include "uikit/window_impl_base.h"
+#include "ui/skin_frame.h"
 
 class IMainPipeline;
 class MainController;
@@ -43,7 +43,7 @@ struct PipelineRecord {
   std::wstring text;
 };
 
-class CMainWnd : public SkinUI::WindowImplBase {
+class CMainWnd : public SkinUI::CSkinFrame {
  public:
   // The real system: pipeline, probes, records and shell.
   CMainWnd();
@@ -66,14 +66,10 @@ class CMainWnd : public SkinUI::WindowImplBase {
   bool OnHostEvent(const SkinUI::HostEvent& event) override;
 
  protected:
-  std::string GetWindowClassName() const override { return "MainWnd"; }
-  std::string GetSkinFile() const override { return "MainWnd.xml"; }
   SkinUI::Control* CreateCustomControl(const std::string& className) override;
   void OnWindowReady() override;
   void OnNotify(SkinUI::Notification& msg) override;
   intptr_t OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam, bool* handled) override;
-  // Escape never closes the installer.
-  bool OnDefaultKey(int key) override { return key == SkinUI::kKeyEscape; }
 
  private:
   class View;
@@ -84,7 +80,7 @@ class CMainWnd : public SkinUI::WindowImplBase {
   std::unique_ptr<PipelineRecord> TakeRecord(intptr_t pointer);
   void FreePendingRecords();
   // Platform parts (main_wnd_win.cpp / main_wnd_posix.cpp).
-  void ApplyWindowStyle();
+  void SetWindowIcon();
   void BringToFront();
   static int32_t RunNetworkCheck();
 
