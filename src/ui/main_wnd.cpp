@@ -171,7 +171,7 @@ class CMainWnd::View : public IMainView {
     if (w_.Host().IsAlive()) WindowHost::PumpMessages(ms);
   }
   bool BrowseFolder(std::wstring* folder) override {
-    return Shell::BrowseForFolder(w_.Host().NativeHandle(), folder);
+    return ShellActions::BrowseForFolder(w_.Host().NativeHandle(), folder);
   }
 
  private:
