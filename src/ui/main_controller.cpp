@@ -9,6 +9,7 @@
 #include "install/download_installer.h"
 #include "ui/localization.h"
 #include "uikit/text_table.h"
+#include "utils/files.h"
 #include "utils/probe.h"
 #include "utils/utf8.h"
 
@@ -456,9 +457,11 @@ void MainController::Retry() {
 void MainController::OnSuccess() {
   ReportStep(L"安装成功", 0.0f, L"", Ab());
   view_.SetValue("installPrg", 100);
-  const std::wstring doneBar = L"res\\mainWnd\\installPrg3.png";
-  if (!system_.resourceFolder.empty() && system_.fileExists(Install::JoinPath(system_.resourceFolder, doneBar)))
-    view_.SetForeImage("installPrg", Utf8(doneBar));
+  // The skin names it with backslashes; on disk it is a path of this system.
+  const wchar_t sep = Utils::PathSeparator();
+  const std::wstring onDisk = system_.resourceFolder + sep + L"res" + sep + L"mainWnd" + sep + L"installPrg3.png";
+  if (!system_.resourceFolder.empty() && system_.fileExists(onDisk))
+    view_.SetForeImage("installPrg", "res\\mainWnd\\installPrg3.png");
   view_.SetText("softNameLbl", "Quillon");
   view_.SetVisible("softNameLbl", true);
   view_.SelectItem("mainTabLt", kFinishedPage);
