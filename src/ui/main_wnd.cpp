@@ -153,7 +153,10 @@ class CMainWnd::View : public IMainView {
                  const std::optional<std::string>& caption) override {
     return SkinUI::ShowPrompt(&w_.Host(), layout, text, caption);
   }
-  void Close(int result) override { w_.Close(result); }
+  void Close(int result) override {
+    w_.ownClose_ = true;
+    w_.Close(result);
+  }
   void PostNotify(const std::string& type, uintptr_t wParam) override {
     w_.PaintManager().PostNotify(w_.PaintManager().GetRoot(), type, wParam);
   }
@@ -233,8 +236,12 @@ void CMainWnd::OnNotify(Notification& msg) {
 }
 
 bool CMainWnd::OnHostEvent(const HostEvent& event) {
-  if (event.type == HostEventType::kCloseRequest && !controller_->MayClose()) return true;
-  return WindowImplBase::OnHostEvent(event);
+  if (event.type == HostEventType::kCloseRequest) {
+    const bool own = ownClose_;
+    ownClose_ = false;
+    if (!own && !controller_->MayClose()) return true;
+  }
+  return CSkinFrame::OnHostEvent(event);
 }
 
 intptr_t CMainWnd::OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam, bool* handled) {

@@ -61,8 +61,8 @@ class CMainWnd : public SkinUI::CSkinFrame {
   // Records posted and not yet handled.
   size_t PendingRecords() const;
 
-  // Host events first pass here: a close request on the installing page
-  // is refused.
+  // Host events first pass here: a close request from outside (Alt+F4,
+  // the system menu) on the installing page is refused.
   bool OnHostEvent(const SkinUI::HostEvent& event) override;
 
  protected:
@@ -88,6 +88,7 @@ class CMainWnd : public SkinUI::CSkinFrame {
   std::unique_ptr<MainController> controller_;
   std::unique_ptr<IMainPipeline> pipeline_;
   std::unique_ptr<Utils::Thread> netCheck_;
+  bool ownClose_ = false;  // the controller closes; nothing to refuse
   mutable std::mutex recordsMutex_;
   std::set<PipelineRecord*> pending_;
 };
