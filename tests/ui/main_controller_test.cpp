@@ -47,7 +47,7 @@ class RecordingView : public IMainView {
                           "bTitleLbl1", "bTitleLbl2", "bTitleLbl3", "titleGrpCtn", "lbLanguage", "lbInstallPath", "closebtn", "minbtn"})
       controls[n] = FakeControl{};
     for (const char* n : {"treatyCb", "treatyBtn", "serviceCb", "createDSCb", "createQSCb"})
-      controls[n] = FakeControl{K::kCheck, true};
+      controls[n] = Check();
     controls["tipLbl"].visible = false;
     controls["backBtn"].visible = false;
     controls["softNameLbl"].visible = false;
@@ -59,6 +59,12 @@ class RecordingView : public IMainView {
     controls["installPrg"].kind = K::kProgress;
     controls["progressAnLb"].kind = K::kSequence;
     controls["finishedLbl"].kind = K::kSequence;
+  }
+  static FakeControl Check() {
+    FakeControl c;
+    c.kind = FakeControl::kCheck;
+    c.selected = true;
+    return c;
   }
   static FakeControl Tab(int items, int cur) {
     FakeControl c;
