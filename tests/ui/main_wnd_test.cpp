@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "../install/install_test_platform.h"
+#include "app/analytics_adapter.h"
 #include "support/scratch_dir.h"
 #include "ui/main_controller.h"
 #include "uikit/automation.h"
@@ -58,8 +62,9 @@ class MainWindow : public ::testing::Test {
     for (auto& e : saved_) install_test::SetEnvironment(e.first.c_str(), e.second ? e.second->c_str() : nullptr);
   }
 
-  void Open() {
+  void Open(std::function<void()> startNetworkCheck = nullptr) {
     MainSystem system;
+    system.startNetworkCheck = std::move(startNetworkCheck);
     system.processRunning = [](const std::wstring&) { return false; };
     system.readRegistry = [] { return Install::RegistryRecords(); };
     system.defaultFolder = [this](const std::wstring&, const std::wstring&) {
@@ -194,6 +199,43 @@ TEST_F(MainWindow, ARecordTheWindowDidNotPostIsIgnored) {
   FromWorker({{1002, 0.5}});
   ASSERT_TRUE(Automation::WaitFor([&] { return window_->PendingRecords() == 0; }, kWait));
   EXPECT_EQ(Bar(), 35);  // only the window's own record was read
+}
+
+class StepCounter : public analytics_adapter::Observer {
+ public:
+  StepCounter() { analytics_adapter::SetObserver(this); }
+  ~StepCounter() override { analytics_adapter::SetObserver(nullptr); }
+  void OnStep(const std::wstring& step, float, const std::wstring&, const AnalyticsProperties&) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    steps.push_back(step);
+  }
+  size_t Count(const std::wstring& step) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return static_cast<size_t>(std::count(steps.begin(), steps.end(), step));
+  }
+  std::mutex mutex;
+  std::vector<std::wstring> steps;
+};
+
+TEST_F(MainWindow, TheNetworkAnswerAndTheOutsideMessageArriveThroughTheQueue) {
+  StepCounter counter;
+  std::unique_ptr<std::thread> checker;
+  Open([&] {
+    // As the check's worker: the answer posted from another thread.
+    checker = std::make_unique<std::thread>([&] { window_->PostCustomMessage(kCheckNetMessage, 0, 0); });
+  });
+  window_->Controller().Settings().isCheckNet = true;
+  ASSERT_TRUE(Click("defaultInstallBtn"));
+  ASSERT_TRUE(Automation::WaitFor([&] { return checker != nullptr; }, kWait));
+  checker->join();
+  ASSERT_TRUE(WaitPage(2));
+  EXPECT_EQ(starts_, 1);
+
+  ASSERT_TRUE(window_->PostCustomMessage(kDownloaderStartedMessage));
+  ASSERT_TRUE(window_->PostCustomMessage(kDownloaderStartedMessage));
+  FromWorker({{1001, 0}});
+  ASSERT_TRUE(Automation::WaitFor([&] { return counter.Count(L"开始下载大包") == 1; }, kWait));
+  EXPECT_EQ(counter.Count(L"下载器启动"), 1u);
 }
 
 }  // namespace
