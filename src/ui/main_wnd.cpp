@@ -1,5 +1,6 @@
 #include "ui/main_wnd.h"
 
+#include <atomic>
 #include <utility>
 
 #include "app/installer_config.h"
@@ -50,6 +51,13 @@ class RealPipeline : public IMainPipeline {
  private:
   CDownloadInstaller installer_;
 };
+
+std::atomic<size_t> g_liveRecords{0};
+
+void FreeRecord(PipelineRecord* record) {
+  delete record;
+  g_liveRecords.fetch_sub(1);
+}
 
 }  // namespace
 
@@ -248,7 +256,7 @@ intptr_t CMainWnd::OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t 
   switch (message) {
     case kPipelineMessage: {
       *handled = true;
-      std::unique_ptr<PipelineRecord> record = TakeRecord(lParam);
+      const std::optional<PipelineRecord> record = TakeRecord(lParam);
       if (record) controller_->OnPipeline(record->code, record->value, record->text);
       return 0;
     }
@@ -266,6 +274,7 @@ intptr_t CMainWnd::OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t 
 
 void CMainWnd::OnPipelineNotify(int code, double value, const wchar_t* text) {
   auto* record = new PipelineRecord{code, value, text ? text : L""};
+  g_liveRecords.fetch_add(1);
   {
     std::lock_guard<std::mutex> lock(recordsMutex_);
     pending_.insert(record);
@@ -273,17 +282,21 @@ void CMainWnd::OnPipelineNotify(int code, double value, const wchar_t* text) {
   if (PostCustomMessage(kPipelineMessage, 0, reinterpret_cast<intptr_t>(record))) return;
   // Nobody will handle it: the window is gone (or never was).
   std::lock_guard<std::mutex> lock(recordsMutex_);
-  if (pending_.erase(record)) delete record;
+  if (pending_.erase(record)) FreeRecord(record);
 }
 
-std::unique_ptr<PipelineRecord> CMainWnd::TakeRecord(intptr_t pointer) {
+std::optional<PipelineRecord> CMainWnd::TakeRecord(intptr_t pointer) {
   auto* record = reinterpret_cast<PipelineRecord*>(pointer);
-  if (!record) return nullptr;
+  if (!record) return std::nullopt;
   std::lock_guard<std::mutex> lock(recordsMutex_);
   // Only a record this window posted and nobody took yet is read.
-  if (pending_.erase(record) == 0) return nullptr;
-  return std::unique_ptr<PipelineRecord>(record);
+  if (pending_.erase(record) == 0) return std::nullopt;
+  PipelineRecord copy = std::move(*record);
+  FreeRecord(record);
+  return copy;
 }
+
+size_t CMainWnd::LiveRecords() { return g_liveRecords.load(); }
 
 size_t CMainWnd::PendingRecords() const {
   std::lock_guard<std::mutex> lock(recordsMutex_);
@@ -292,7 +305,7 @@ size_t CMainWnd::PendingRecords() const {
 
 void CMainWnd::FreePendingRecords() {
   std::lock_guard<std::mutex> lock(recordsMutex_);
-  for (PipelineRecord* record : pending_) delete record;
+  for (PipelineRecord* record : pending_) FreeRecord(record);
   pending_.clear();
 }
 

@@ -60,6 +60,8 @@ class CMainWnd : public SkinUI::CSkinFrame {
   void OnPipelineNotify(int code, double value, const wchar_t* text);
   // Records posted and not yet handled.
   size_t PendingRecords() const;
+  // Records alive in the process, whichever window posted them.
+  static size_t LiveRecords();
 
   // Host events first pass here: a close request from outside (Alt+F4,
   // the system menu) on the installing page is refused.
@@ -77,7 +79,7 @@ class CMainWnd : public SkinUI::CSkinFrame {
 
   void StartNetworkCheck();
   // Takes a posted record back; null when it is not one of ours.
-  std::unique_ptr<PipelineRecord> TakeRecord(intptr_t pointer);
+  std::optional<PipelineRecord> TakeRecord(intptr_t pointer);
   void FreePendingRecords();
   // Platform parts (main_wnd_win.cpp / main_wnd_posix.cpp).
   void SetWindowIcon();
