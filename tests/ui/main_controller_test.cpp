@@ -691,6 +691,13 @@ TEST_F(MainControllerTest, TheSkinsFormatIsUsedButNeverAsAPrintfFormat) {
   InstallNow();
   Notify(1002, 1.0);
   EXPECT_EQ(view_.GetText("progressLb"), "%s%n 70% %x");
+  std::string longFormat = "%d";
+  for (int i = 0; i < 100; ++i) longFormat += "安";  // 3 bytes each
+  view_.Get("progressLb")->userData = longFormat;
+  Notify(1002, 1.0);
+  const std::string cut = view_.GetText("progressLb");
+  EXPECT_EQ(cut.size(), 248u);  // "70" and 82 whole characters: at most 250 bytes
+  EXPECT_EQ(cut.substr(cut.size() - 3), "安");
 }
 
 TEST_F(MainControllerTest, InstallFailureResetsTheBarOnlyFromSeventyPercent) {
@@ -875,6 +882,16 @@ TEST_F(MainControllerTest, LanguageChoiceAppliesRelayoutsAndTagsTheJob) {
   EXPECT_EQ(loads_.back(), 1);
   EXPECT_GE(view_.relayouts, 2);
   controller_->ApplyLanguage(7);  // no such language: 0
+  EXPECT_EQ(controller_->LanguageIndex(), 0);
+}
+
+TEST_F(MainControllerTest, AConfiguredLanguageTheComboLacksIsStillApplied) {
+  controller_ = std::make_unique<MainController>(view_, pipeline_, System());
+  view_.controller = controller_.get();
+  view_.clock = &clock_;
+  controller_->SetLanguageIndex(7);
+  controller_->Initialise();
+  EXPECT_EQ(loads_, std::vector<int>{7});
   EXPECT_EQ(controller_->LanguageIndex(), 0);
 }
 
