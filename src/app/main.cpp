@@ -1,0 +1,57 @@
+#include "app/main.h"
+
+#include <memory>
+#include <string>
+
+#include "app/startup.h"
+#include "app/unattended.h"
+#include "ui/main_wnd.h"
+#include "uikit/package.h"
+#include "uikit/shadow_window.h"
+#include "utils/log.h"
+#include "utils/utf8.h"
+
+namespace App {
+namespace {
+
+// The window-shadow class of the frame, once per process before the first
+// window. HOOK: the frame's CWndShadow::Initialize takes this place once it
+// is merged; until then the toolkit's shadow popup is prepared directly.
+void InitializeWindowShadow() { SkinUI::ShadowWindow::Initialize(); }
+
+void PrepareToolkit() {
+  PrepareToolkitPlatform();
+  // The skin package is a 7z archive in resource "ZIPRES" 147: opened once
+  // here, every window reads it from then on.
+  std::string error;
+  if (!SkinUI::OpenEmbeddedSkinPackage(&error)) {
+    UTILS_LOG(L"skin package: %s", Utils::Utf8ToWide(error).c_str());
+  }
+  InitializeWindowShadow();
+}
+
+}  // namespace
+
+int RunSetup() {
+  if (SilentSwitchOn()) {
+    StartupSteps steps;
+    steps.runMainWindow = [] { return RunSilentInstall(); };
+    return RunInstaller(steps);
+  }
+  std::unique_ptr<CMainWnd> window;
+  StartupSteps steps;
+  steps.prepareToolkit = PrepareToolkit;
+  steps.runMainWindow = [&window]() -> int {
+    window = std::make_unique<CMainWnd>();
+    if (window->Create(nullptr, L"Quillon")) {
+      window->CenterWindow();
+      window->ShowModal();
+    }
+    // The window's own result is not the process's.
+    return 0;
+  };
+  steps.destroyMainWindow = [&window] { window.reset(); };
+  return RunInstaller(steps);
+}
+
+}  // namespace App
