@@ -6,14 +6,24 @@
 
 namespace SkinUI {
 
-CMessageBoxWnd::CMessageBoxWnd(std::string layout) : layout_(std::move(layout)) {}
+namespace {
 
-std::string CMessageBoxWnd::GetWindowClassName() const {
-  const size_t dot = layout_.rfind('.');
-  return dot == std::string::npos ? layout_ : layout_.substr(0, dot);
+// The layout names the window class: "NetworkTipWnd.xml" -> "NetworkTipWnd".
+SkinDescriptor PromptSkin(std::string layout) {
+  SkinDescriptor skin;
+  const size_t dot = layout.rfind('.');
+  skin.className = dot == std::string::npos ? layout : layout.substr(0, dot);
+  skin.skinFile = std::move(layout);
+  return skin;
 }
 
+}  // namespace
+
+CMessageBoxWnd::CMessageBoxWnd(std::string layout) : CSkinFrame(PromptSkin(std::move(layout))) {}
+
 void CMessageBoxWnd::OnWindowReady() {
+  // A prompt is never always-on-top: it stays with its owner.
+  StripFrameStyles(Host(), true);
   okBtn_ = FindControl("okBtn");
   cancelBtn_ = FindControl("cancelBtn");
   textLbl_ = FindControl("textLbl");
@@ -22,7 +32,7 @@ void CMessageBoxWnd::OnWindowReady() {
 
 void CMessageBoxWnd::OnNotify(Notification& msg) {
   if (msg.type != "click" || !msg.sender) {
-    WindowImplBase::OnNotify(msg);
+    CSkinFrame::OnNotify(msg);
     return;
   }
   if (msg.sender == okBtn_) {
@@ -32,7 +42,7 @@ void CMessageBoxWnd::OnNotify(Notification& msg) {
     Close(1);
     result_ = kPromptCancel;
   } else {
-    WindowImplBase::OnNotify(msg);
+    CSkinFrame::OnNotify(msg);
     result_ = kPromptOther;
   }
 }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "uikit/window_impl_base.h"
+#include "ui/skin_frame.h"
 
 namespace SkinUI {
 
@@ -18,7 +18,7 @@ constexpr int kPromptOk = 0;      // "okBtn"
 constexpr int kPromptCancel = 1;  // "cancelBtn", or closed without a click
 constexpr int kPromptOther = 2;   // any other click ("closebtn")
 
-class CMessageBoxWnd : public WindowImplBase {
+class CMessageBoxWnd : public CSkinFrame {
  public:
   // `layout` is the skin file, e.g. "ExitTipWnd.xml".
   explicit CMessageBoxWnd(std::string layout);
@@ -30,15 +30,10 @@ class CMessageBoxWnd : public WindowImplBase {
   Control* CaptionLabel() const { return captionLbl_; }
 
  protected:
-  std::string GetWindowClassName() const override;
-  std::string GetSkinFile() const override { return layout_; }
   void OnWindowReady() override;
   void OnNotify(Notification& msg) override;
-  // Escape must not close a prompt: the question stays until answered.
-  bool OnDefaultKey(int key) override { return key == kKeyEscape; }
 
  private:
-  std::string layout_;
   int result_ = kPromptCancel;
   Control* okBtn_ = nullptr;
   Control* cancelBtn_ = nullptr;

@@ -8,13 +8,10 @@
 #include <vector>
 
 #include "uikit/bitmap.h"
+#include "uikit/region_rows.h"
 
-// One row of a window region: the columns [first, last] are inside.
-struct RegionRow {
-  int first = 0;
-  int last = -1;
-  bool Empty() const { return last < first; }
-};
+using SkinUI::RegionRow;
+using SkinUI::RoundRectRows;
 
 // The shadow's settings, with the ranges its setters accept; a setter given
 // a value out of range returns false and changes nothing.
@@ -41,11 +38,6 @@ class CShadowParams {
   int8_t yOffset_ = 5;
   uint32_t color_ = 0;
 };
-
-// The rows of the region a rounded window gets: a rounded rectangle from
-// (0,0) to (width + 1, height + 1) with corner ellipse `ellipse` (0 = square),
-// clipped to the window.
-std::vector<RegionRow> RoundRectRows(int width, int height, int ellipseWidth, int ellipseHeight);
 
 // The shadow bitmap for a window of `width` x rows.size() pixels whose region
 // rows are `rows` (an all-empty list for a window without region gives an

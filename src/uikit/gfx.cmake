@@ -2,7 +2,7 @@
 # and text. PNG decoding and glyphs are per platform (libpng, FreeType and
 # fontconfig on Linux; GDI+ and GDI on Windows).
 quillon_sources(SKINUI_GFX_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}
-  surface image_draw png image_cache glyphs text)
+  surface image_draw png image_cache glyphs text region_rows)
 add_library(skinui_gfx STATIC ${SKINUI_GFX_SOURCES})
 target_include_directories(skinui_gfx PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(skinui_gfx PUBLIC Quillon::zlib)

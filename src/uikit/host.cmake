@@ -5,13 +5,14 @@
 quillon_sources(SKINUI_HOST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR} window_host shadow_window)
 add_library(skinui_host STATIC ${SKINUI_HOST_SOURCES})
 target_include_directories(skinui_host PUBLIC ${PROJECT_SOURCE_DIR}/src)
+# skinui_gfx for the bitmap and the rounded region's rows.
+target_link_libraries(skinui_host PUBLIC skinui_gfx)
 if(WIN32)
   target_link_libraries(skinui_host PUBLIC user32 gdi32 imm32)
 else()
   find_package(SDL2 REQUIRED)
   find_package(X11 REQUIRED)
-  # quillon_ui for the rounded region's rows, which the shadow shares.
-  target_link_libraries(skinui_host PUBLIC SDL2::SDL2 X11::X11 X11::Xext PRIVATE quillon_ui)
+  target_link_libraries(skinui_host PUBLIC SDL2::SDL2 X11::X11 X11::Xext)
 endif()
 
 # skinui_automation: real input and read-back of shown windows, for tests and

@@ -14,8 +14,11 @@
 #include <memory>
 #include <string>
 
+#include <vector>
+
 #include "uikit/bitmap.h"
 #include "uikit/geometry.h"
+#include "uikit/region_rows.h"
 
 namespace SkinUI {
 
@@ -99,6 +102,17 @@ class IHostHandler {
   virtual void Paint(const Rect& dirty, Bitmap& backBuffer) = 0;
 };
 
+// Sees a window's events just before its handler does, and each paint just
+// before it happens: for what follows a window from outside its handler
+// (the frame's drop shadow on Linux). It sees kDestroy however the window
+// goes, even from the host's destructor, and nothing after it.
+class IHostObserver {
+ public:
+  virtual ~IHostObserver() = default;
+  virtual void OnObservedEvent(const HostEvent& event) = 0;
+  virtual void OnObservedPaint() {}
+};
+
 // What identifies a window across threads: a message posted to an id whose
 // window is gone is dropped, never delivered to another window's memory.
 using WindowId = uintptr_t;
@@ -154,6 +168,13 @@ class WindowHost {
   // Rounded corners: a region from (0,0) to (width + 1, height + 1) with
   // this corner ellipse, kept in step with the size. {0,0} removes it.
   void SetRoundRegion(Size ellipse);
+  // The window's outline as the system has it, one row per pixel row of
+  // the window; a window without region is its whole rectangle.
+  std::vector<RegionRow> RegionRows() const;
+
+  // One observer per window (null removes it); not owned.
+  void SetObserver(IHostObserver* observer);
+  IHostObserver* Observer() const;
 
   // Marks client pixels for painting: the handler paints them, the host
   // presents them, on the next turn of the loop (or in UpdateNow).

@@ -17,7 +17,7 @@
 #include <set>
 #include <vector>
 
-#include "ui/shadow_pixels.h"
+#include "uikit/region_rows.h"
 #include "uikit/window_host.h"
 #include "uikit/window_host_x11.h"
 
@@ -192,6 +192,7 @@ struct WindowHost::Impl {
   SizeState state = SizeState::kRestored;
   Rect restoreRect;
   bool visible = false;
+  IHostObserver* observer = nullptr;
 
   void ResizeBuffer(Size s) {
     s.cx = std::max(s.cx, 0);
@@ -263,7 +264,10 @@ WindowHost::Impl* Find(Uint32 id) {
 
 // Delivers to the handler; the window (or the whole host) may be gone
 // afterwards, so callers look it up again by id.
-bool Deliver(WindowHost::Impl* w, const HostEvent& e) { return w->handler->OnHostEvent(e); }
+bool Deliver(WindowHost::Impl* w, const HostEvent& e) {
+  if (w->observer) w->observer->OnObservedEvent(e);
+  return w->handler->OnHostEvent(e);
+}
 
 SDL_HitTestResult SDLCALL HitTestCallback(SDL_Window*, const SDL_Point* p, void* data) {
   auto* w = static_cast<WindowHost::Impl*>(data);
@@ -285,13 +289,16 @@ SDL_HitTestResult SDLCALL HitTestCallback(SDL_Window*, const SDL_Point* p, void*
 void DestroyImpl(WindowHost::Impl* w, bool notify) {
   if (!w->window) return;
   const Uint32 id = w->id;
+  HostEvent e;
+  e.type = HostEventType::kDestroy;
   if (notify) {
-    HostEvent e;
-    e.type = HostEventType::kDestroy;
     Deliver(w, e);
     w = Find(id);
     if (!w || !w->window) return;  // destroyed from inside the handler
+  } else if (IHostObserver* observer = w->observer) {
+    observer->OnObservedEvent(e);
   }
+  w->observer = nullptr;
   Loop().windows.erase(id);
   {
     std::lock_guard<std::mutex> lock(g_liveMutex);
@@ -485,6 +492,7 @@ void PaintPending() {
     const Rect dirty = w->dirty.Intersect(bounds);
     w->dirty = Rect{};
     if (!dirty.IsEmpty()) {
+      if (w->observer) w->observer->OnObservedPaint();
       w->handler->Paint(dirty, w->back);
       if (!(w = Find(id))) continue;
     }
@@ -693,6 +701,17 @@ void WindowHost::SetRoundRegion(Size ellipse) {
   impl_->ellipse = ellipse;
   impl_->ApplyShape();
 }
+
+std::vector<RegionRow> WindowHost::RegionRows() const {
+  const int w = impl_->back.width, h = impl_->back.height;
+  if (!impl_->window) return {};
+  if (impl_->ellipse.cx <= 0 || impl_->ellipse.cy <= 0) return std::vector<RegionRow>(h, RegionRow{0, w - 1});
+  // The very rows ApplyShape gave the X server.
+  return RoundRectRows(w, h, impl_->ellipse.cx, impl_->ellipse.cy);
+}
+
+void WindowHost::SetObserver(IHostObserver* observer) { impl_->observer = impl_->window ? observer : nullptr; }
+IHostObserver* WindowHost::Observer() const { return impl_->observer; }
 
 void WindowHost::Invalidate(const Rect& rect) {
   impl_->dirty = impl_->dirty.Union(rect.Intersect(Rect{0, 0, impl_->back.width, impl_->back.height}));

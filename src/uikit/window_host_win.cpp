@@ -74,6 +74,7 @@ struct WindowHost::Impl {
   int modalResult = -1;
   wchar_t highSurrogate = 0;
   std::vector<uint32_t> scratch;
+  IHostObserver* observer = nullptr;
 
   void ResizeBuffer(Size s) {
     s.cx = std::max(s.cx, 0);
@@ -132,7 +133,13 @@ WindowHost::Impl* FromHwnd(HWND hwnd) {
 // afterwards only the HWND is trusted, looked up again.
 bool Deliver(HWND hwnd, const HostEvent& e) {
   WindowHost::Impl* w = FromHwnd(hwnd);
-  return w && w->handler->OnHostEvent(e);
+  if (!w) return false;
+  if (w->observer) {
+    w->observer->OnObservedEvent(e);
+    if (e.type == HostEventType::kDestroy) w->observer = nullptr;
+    if (!(w = FromHwnd(hwnd))) return false;
+  }
+  return w->handler->OnHostEvent(e);
 }
 
 HostEvent MouseEvent(HostEventType type, MouseButton button, WPARAM wParam, LPARAM lParam) {
@@ -151,7 +158,10 @@ void OnPaint(HWND hwnd, WindowHost::Impl* w) {
   const Rect bounds{0, 0, w->back.width, w->back.height};
   const Rect dirty = w->dirty.Intersect(bounds);
   w->dirty = Rect{};
-  if (!dirty.IsEmpty()) w->handler->Paint(dirty, w->back);
+  if (!dirty.IsEmpty()) {
+    if (w->observer) w->observer->OnObservedPaint();
+    w->handler->Paint(dirty, w->back);
+  }
   if ((w = FromHwnd(hwnd))) w->Present(dc, FromRECT(ps.rcPaint).Union(dirty));
   EndPaint(hwnd, &ps);
 }
@@ -333,6 +343,12 @@ WindowHost::WindowHost() : impl_(std::make_unique<Impl>()) { impl_->self = this;
 
 WindowHost::~WindowHost() {
   if (HWND hwnd = impl_->hwnd) {
+    if (IHostObserver* observer = impl_->observer) {
+      impl_->observer = nullptr;
+      HostEvent e;
+      e.type = HostEventType::kDestroy;
+      observer->OnObservedEvent(e);
+    }
     // Quietly: the handler may be half destroyed by now.
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     impl_->hwnd = nullptr;
@@ -429,6 +445,46 @@ void WindowHost::SetRoundRegion(Size ellipse) {
   impl_->ellipse = ellipse;
   impl_->ApplyRegion();
 }
+
+std::vector<RegionRow> WindowHost::RegionRows() const {
+  HWND hwnd = impl_->hwnd;
+  if (!hwnd) return {};
+  RECT wr{};
+  GetWindowRect(hwnd, &wr);
+  const int width = wr.right - wr.left, height = wr.bottom - wr.top;
+  std::vector<RegionRow> rows(static_cast<size_t>(std::max(height, 0)));
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  const int kind = GetWindowRgn(hwnd, rgn);
+  if (kind == ERROR) {
+    for (RegionRow& r : rows) r = RegionRow{0, width - 1};
+  } else if (kind != NULLREGION) {
+    // The region's own rectangles rather than a point test per pixel.
+    const DWORD bytes = GetRegionData(rgn, 0, nullptr);
+    std::vector<char> data(bytes);
+    auto* rd = reinterpret_cast<RGNDATA*>(data.data());
+    if (bytes && GetRegionData(rgn, bytes, rd) == bytes) {
+      const RECT* rc = reinterpret_cast<const RECT*>(rd->Buffer);
+      for (DWORD i = 0; i < rd->rdh.nCount; ++i) {
+        const int left = std::max<int>(rc[i].left, 0), right = std::min<int>(rc[i].right, width);
+        if (left >= right) continue;
+        for (int y = std::max<int>(rc[i].top, 0); y < std::min<int>(rc[i].bottom, height); ++y) {
+          RegionRow& row = rows[static_cast<size_t>(y)];
+          if (row.Empty()) {
+            row = RegionRow{left, right - 1};
+          } else {
+            row.first = std::min(row.first, left);
+            row.last = std::max(row.last, right - 1);
+          }
+        }
+      }
+    }
+  }
+  DeleteObject(rgn);
+  return rows;
+}
+
+void WindowHost::SetObserver(IHostObserver* observer) { impl_->observer = impl_->hwnd ? observer : nullptr; }
+IHostObserver* WindowHost::Observer() const { return impl_->observer; }
 
 void WindowHost::Invalidate(const Rect& rect) {
   const Rect r = rect.Intersect(Rect{0, 0, impl_->back.width, impl_->back.height});

@@ -69,6 +69,7 @@ bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, 
   pm_.SetClientSize(host_.ClientSize());
   pm_.InvalidateAll();
 
+  OnFrameCreated();
   if (built && pm_.GetRoot()) OnWindowReady();
   pm_.ProcessPostedNotifications();
   ArmTimer();

@@ -92,6 +92,9 @@ class WindowImplBase : public IHostHandler,
   // Controls for element names the toolkit does not know; null for none.
   virtual Control* CreateCustomControl(const std::string& className) { return nullptr; }
 
+  // Once, after the window exists with its tree, before OnWindowReady: the
+  // set-up a frame class between this base and the concrete window adds.
+  virtual void OnFrameCreated() {}
   // Once, after the tree is attached and laid out, before the window shows.
   virtual void OnWindowReady() {}
   // Sees every notification first. Overrides call WindowImplBase::OnNotify

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   if (!package) return Fail("the embedded skin cannot be opened: " + error);
   if (!package->Find(layout)) return Fail("no layout \"" + layout + "\" in the skin");
 
+  SkinUI::CWndShadow::Initialize();  // without it (or a compositor) the prompt has no shadow
   const int result = SkinUI::ShowPrompt(nullptr, layout, text, caption);
   std::printf("%d\n", result);
   std::fflush(stdout);

@@ -1,0 +1,489 @@
+#include "ui/main_controller.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "app/analytics_adapter.h"
+#include "install/download_installer.h"
+#include "ui/localization.h"
+#include "uikit/text_table.h"
+#include "utils/probe.h"
+#include "utils/utf8.h"
+
+namespace {
+
+const AnalyticsProperties& Ab() {
+  static const AnalyticsProperties ab{{L"AB", L"IN"}};
+  return ab;
+}
+
+const char kRunningText[] = "安装程序检测到Quillon\r\n正在运行，请退出程序后再安装";
+const char kTipCaption[] = "温馨提示";
+const wchar_t kProductExe[] = L"velmotranslate.exe";
+const wchar_t kOldUninstallerCopy[] = L"velmotranslate_un_asa.exe";
+constexpr int kLowDiskTextId = 104;
+constexpr uint64_t kPatientAfterMs = 60000;
+constexpr double kGiB = 1073741824.0;
+// The longest period a system timer accepts.
+constexpr uint32_t kLongestTimerMs = 0x7FFFFFFF;
+constexpr size_t kMaxProgressText = 250;
+
+std::string Utf8(const std::wstring& text) { return Utils::WideToUtf8(text); }
+std::wstring Wide(const std::string& text) { return Utils::Utf8ToWide(text); }
+
+// Paths the package reports come from its status lines, which end in CR LF.
+std::wstring ReportedPath(std::wstring text) {
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  return text;
+}
+
+// A reported number as an integer of the target's range: NaN gives 0, the
+// rest saturates (a plain cast of an out-of-range double is undefined).
+template <class T>
+T Saturated(double value) {
+  if (std::isnan(value)) return 0;
+  const double lo = static_cast<double>(std::numeric_limits<T>::min());
+  const double hi = static_cast<double>(std::numeric_limits<T>::max());
+  if (value <= lo) return std::numeric_limits<T>::min();
+  if (value >= hi) return std::numeric_limits<T>::max();
+  return static_cast<T>(value);
+}
+
+int Percentage(double fraction) { return Saturated<int>(fraction * 100.0); }
+
+}  // namespace
+
+const char MainController::kLowDiskFallback[] = "磁盘空间不足，请至少保留1GB可用空间";
+const wchar_t MainController::kTermsUrl[] = L"https://www.quillon.cloud/terms";
+const wchar_t MainController::kDefaultStartUrl[] = L"https://www.quillon.cloud/converter";
+static_assert(sizeof(MainController::kDefaultStartUrl) / sizeof(wchar_t) == 35 + 1, "the start URL has 35 characters");
+
+// The progress format comes from the skin, so it never reaches printf: only
+// "%d" (the percentage, once) and "%%" mean anything, every other "%" is
+// kept as written.
+std::string FormatProgress(const std::string& format, int percentage) {
+  std::string out;
+  bool used = false;
+  for (size_t i = 0; i < format.size() && out.size() < kMaxProgressText; ++i) {
+    const char c = format[i];
+    if (c == '%' && i + 1 < format.size()) {
+      const char next = format[i + 1];
+      if (next == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+      if ((next == 'd' || next == 'i') && !used) {
+        out += std::to_string(percentage);
+        used = true;
+        ++i;
+        continue;
+      }
+    }
+    out += c;
+  }
+  // At most 250 bytes, never half a UTF-8 sequence.
+  if (out.size() > kMaxProgressText) {
+    size_t cut = kMaxProgressText;
+    while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;
+    out.resize(cut);
+  }
+  return out;
+}
+
+MainController::MainController(IMainView& view, IMainPipeline& pipeline, MainSystem system)
+    : view_(view), pipeline_(pipeline), system_(MainSystem::Completed(std::move(system))),
+      startUrl_(kDefaultStartUrl) {}
+
+void MainController::Initialise() {
+  if (view_.Exists("languageCombo")) {
+    if (view_.GetCurSel("languageCombo") == languageIndex_)
+      ApplyLanguage(languageIndex_);
+    else
+      view_.SelectItem("languageCombo", languageIndex_);  // its "itemselect" applies it
+  }
+  for (const char* name : {"installLogo", "bTitleLbl1", "bTitleLbl2", "bTitleLbl3"})
+    if (view_.Exists(name)) view_.FitWidthToText(name, std::string("Quillon"), false);
+
+  const Install::RegistryRecords records = system_.readRegistry();
+  previousInstallPath_ = records.previousInstallPath;
+  oldUninstallerPath_ = records.oldUninstallerPath;
+  alreadyInstalled_ = !previousInstallPath_.empty();
+  view_.SetText("installDirEdit", Utf8(DefaultFolder().folder));
+
+  if (!alreadyInstalled_) return;
+  const int installed = system_.installedLanguage(previousInstallPath_);
+  if (view_.Exists("languageCombo")) {
+    if (view_.GetCurSel("languageCombo") == installed)
+      ApplyLanguage(installed);
+    else
+      view_.SelectItem("languageCombo", installed);
+  }
+  if (system_.processRunning(kProductExe) && !settings_.insNew) {
+    ShowRunningPrompt();
+    view_.Close(1);
+    return;
+  }
+  if (settings_.insNew) {
+    StartInstall(previousInstallPath_, true, true);
+    return;
+  }
+  switch (view_.ShowPrompt("InstalledPathTipWnd.xml", std::nullopt, std::nullopt)) {
+    case 1:  // "打开软件"
+      system_.shellOpen(Install::JoinPath(previousInstallPath_, kProductExe), previousInstallPath_, false);
+      view_.Close(1);
+      break;
+    case 0:  // "安装最新版本"
+      StartInstall(previousInstallPath_, true, true);
+      break;
+    default:
+      view_.Close(1);
+      break;
+  }
+}
+
+Install::DefaultFolder MainController::DefaultFolder() {
+  Install::DefaultFolder chosen = system_.defaultFolder(previousInstallPath_, oldUninstallerPath_);
+  adminAccount_ = chosen.adminAccount;
+  adminToken_ = chosen.adminToken;
+  return chosen;
+}
+
+void MainController::OnNotify(const std::string& type, const std::string& sender, uintptr_t wParam) {
+  if (type == "selectchanged")
+    OnSelectChanged(sender);
+  else if (type == "tabselect")
+    OnTabSelect();
+  else if (type == "checknet")
+    OnCheckNet(static_cast<int32_t>(static_cast<uint32_t>(wParam)));
+  else if (type == "install")
+    OnInstall(wParam != 0);
+  else if (type == "itemselect" && sender == "languageCombo")
+    ApplyLanguage(view_.GetCurSel("languageCombo"));
+  else if (type == "timer")
+    OnTimer(static_cast<int>(wParam));
+  else if (type == "click")
+    OnClick(sender);
+}
+
+void MainController::OnSelectChanged(const std::string& sender) {
+  if (sender == "treatyCb") {
+    const bool treaty = view_.IsSelected("treatyCb");
+    const bool agreed = treaty && (!view_.Exists("serviceCb") || view_.IsSelected("serviceCb"));
+    view_.SetSelected("treatyBtn", treaty);
+    if (agreed) {
+      view_.SetEnabled("customeBtn", true);
+      view_.SetVisible("tipLbl", false);
+    } else {
+      view_.SetEnabled("customeBtn", false);
+    }
+  } else if (sender == "serviceCb") {
+    if (view_.IsSelected("serviceCb")) {
+      if (view_.IsSelected("treatyCb")) view_.SetEnabled("customeBtn", true);
+      view_.SetEnabled("defaultInstallBtn", true);
+    } else {
+      view_.SetEnabled("customeBtn", false);
+      view_.SetEnabled("defaultInstallBtn", false);
+    }
+  } else if (sender == "treatyBtn") {
+    // The link never toggles on its own: its mark mirrors "treatyCb".
+    const bool treaty = view_.IsSelected("treatyCb");
+    if (view_.IsSelected("treatyBtn") != treaty) view_.SetSelected("treatyBtn", treaty);
+  }
+}
+
+void MainController::OnTabSelect() {
+  static const char* const kBackgrounds[] = {"res\\mainWnd\\bg1.png", "res\\mainWnd\\bg2.png",
+                                             "res\\mainWnd\\bg3.png", "res\\mainWnd\\bg4.png"};
+  const int page = view_.GetCurSel("mainTabLt");
+  const bool known = page >= kStartPage && page <= kFinishedPage;
+  view_.SetBkImage("winCtn", kBackgrounds[known ? page : 0]);
+  if (!known) view_.SelectItem("titleTabLt", 0);
+  if (page == kStartPage || page == kCustomPage) view_.SelectItem("titleTabLt", 1);
+  if (page == kInstallingPage && view_.IsSequenceLabel("progressAnLb")) view_.StartAnimation("progressAnLb");
+  if (page == kFinishedPage) {
+    view_.SelectItem("titleTabLt", 2);
+    if (view_.IsSequenceLabel("progressAnLb")) view_.StopAnimation("progressAnLb");
+    if (view_.IsSequenceLabel("finishedLbl")) view_.StartAnimation("finishedLbl");
+  }
+  view_.SetVisible("titleGrpCtn", page != kInstallingPage);
+  view_.SetVisible("installLogo", page == kInstallingPage);
+  view_.SetVisible("backBtn", page == kCustomPage);
+}
+
+void MainController::OnClick(const std::string& sender) {
+  if (sender == "defaultInstallBtn") {
+    ReportClick(L"立即安装", Ab());
+    if (view_.IsSelected("treatyCb"))
+      DefaultStartInstall();
+    else
+      view_.SetVisible("tipLbl", true);
+  } else if (sender == "customeBtn") {
+    ReportClick(L"自定义安装", Ab());
+    view_.SelectItem("mainTabLt", kCustomPage);
+    view_.SetFocus("customeInstallBtn");
+  } else if (sender == "treatyBtn") {
+    system_.shellOpen(kTermsUrl, L"", true);
+  } else if (sender == "backBtn") {
+    view_.SelectItem("mainTabLt", kStartPage);
+  } else if (sender == "chDirBtn") {
+    std::wstring folder;
+    if (view_.BrowseFolder(&folder) && !folder.empty()) view_.SetText("installDirEdit", Utf8(folder));
+  } else if (sender == "customeInstallBtn") {
+    ReportClick(L"自定义安装_立即安装", Ab());
+    CustomStartInstall();
+  } else if (sender == "openProduceBtn") {
+    ReportClick(L"立即体验", Ab());
+    if (startupStyle_ == 2) RunProduct();
+    view_.Close(1);
+  } else if (sender == "closebtn") {
+    if (view_.GetCurSel("mainTabLt") == kFinishedPage ||
+        view_.ShowPrompt("ExitTipWnd.xml", std::nullopt, std::nullopt) == 0)
+      view_.Close(1);
+  }
+}
+
+bool MainController::DefaultStartInstall() { return StartInstall(DefaultFolder().folder, true, true); }
+
+bool MainController::CustomStartInstall() {
+  const std::wstring chosen = Wide(view_.GetText("installDirEdit"));
+  const std::wstring folder = Install::EffectiveInstallFolder(chosen, DefaultFolder().folder);
+  return StartInstall(folder, view_.IsSelected("createDSCb"), view_.IsSelected("createQSCb"));
+}
+
+void MainController::ShowRunningPrompt() { view_.ShowPrompt("MessageBox1Wnd.xml", std::string(kRunningText), std::string(kTipCaption)); }
+
+bool MainController::StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunchShortcut) {
+  if (!settings_.insNew && system_.processRunning(kOldUninstallerCopy)) {
+    ShowRunningPrompt();
+    if (alreadyInstalled_) view_.Close(1);
+    return false;
+  }
+  if (!settings_.insNew && system_.processRunning(kProductExe)) {
+    ShowRunningPrompt();
+    view_.Close(1);
+    return false;
+  }
+  view_.SetEnabled("customeInstallBtn", false);
+  if (folder.empty() || !system_.createFolder(folder)) {
+    view_.ShowPrompt("MessageBox2Wnd.xml", std::string("无效路径"), std::string(kTipCaption));
+    view_.SendNotify("install", 0);
+    return false;
+  }
+  uint64_t freeBytes = 0;
+  const std::wstring probe = Install::FreeSpaceProbePath(Install::PackagePathIn(folder));
+  if (!system_.freeSpace(probe, &freeBytes) || static_cast<double>(freeBytes) / kGiB < 1.0) {
+    const std::optional<std::string> localised = SkinUI::LocalText(kLowDiskTextId);
+    const std::string text = localised && !localised->empty() ? *localised : std::string(kLowDiskFallback);
+    view_.ShowPrompt("MessageBox2Wnd.xml", text, std::string(kTipCaption));
+    view_.SendNotify("install", 0);
+    return false;
+  }
+  installFolder_ = folder;
+  IMainPipeline::Job job;
+  job.url = settings_.downloadUrl;
+  job.previousInstallPath = previousInstallPath_;
+  job.oldUninstallerPath =
+      Install::KeepPreviousInstallation(previousInstallPath_, folder) ? std::wstring() : oldUninstallerPath_;
+  job.folder = folder;
+  job.desktopShortcut = desktopShortcut;
+  job.quickLaunchShortcut = quickLaunchShortcut;
+  job.adminAccount = adminAccount_;
+  job.adminToken = adminToken_;
+  job.language = LanguageTag();
+  pipeline_.SetJob(job);
+  if (settings_.isCheckNet)
+    system_.startNetworkCheck();
+  else
+    view_.PostNotify("install", 1);
+  return true;
+}
+
+void MainController::OnCheckNet(int32_t result) {
+  const int verdict = Utils::NetworkVerdict(result);
+  if (verdict != 0)
+    view_.ShowPrompt("MessageBox2Wnd.xml", std::string("当前网络环境较差，请在网络通畅时进行安装"),
+                     std::string(kTipCaption));
+  view_.SendNotify("install", verdict == 0 ? 1 : 0);
+}
+
+void MainController::OnInstall(bool goOn) {
+  if (goOn) {
+    const int page = view_.GetCurSel("mainTabLt");
+    // A retry is started from the installing page before the start page
+    // is shown again; it keeps the page of the first attempt.
+    if (page == kStartPage || page == kCustomPage) startPage_ = page;
+    view_.SelectItem("mainTabLt", kInstallingPage);
+    ReportView(Ab());
+    pipeline_.Start();
+  }
+  view_.SetEnabled("customeInstallBtn", true);
+}
+
+bool MainController::MayClose() const { return view_.GetCurSel("mainTabLt") != kInstallingPage; }
+
+void MainController::ApplyLanguage(int number) {
+  const int resolved = system_.loadLanguage(number);
+  view_.Relayout();
+  for (const char* name : {"lbLanguage", "lbInstallPath", "backBtn"})
+    if (view_.Exists(name)) view_.FitWidthToText(name, std::nullopt, true);
+  languageIndex_ = resolved;
+  if (system_.languageChanged) system_.languageChanged(resolved);
+}
+
+std::wstring MainController::LanguageTag() const {
+  if (!view_.Exists("languageCombo")) return L"";
+  return Localization::LanguageTagOf(view_.GetCurSel("languageCombo"));
+}
+
+std::string MainController::ProgressFormat() const {
+  std::string format = view_.GetUserData("progressLb");
+  if (!format.empty()) return format;
+  const bool patient = downloadTiming_ && system_.nowMs() - downloadStart_ > kPatientAfterMs;
+  return patient ? "正在安装中:%d%%，请耐心等待..." : "正在安装中:%d%%，请稍候...";
+}
+
+void MainController::ShowProgress(int percentage) {
+  view_.SetText("progressLb", FormatProgress(ProgressFormat(), percentage));
+  view_.SetValue("installPrg", percentage);
+}
+
+float MainController::DownloadElapsedSeconds() const {
+  if (!downloadTiming_) return 0.0f;
+  return static_cast<float>(static_cast<double>(system_.nowMs() - downloadStart_) / 1000.0);
+}
+
+void MainController::OnDownloaderStartedMessage() {
+  if (downloaderStartedReported_) return;
+  downloaderStartedReported_ = true;
+  ReportStep(L"下载器启动", 0.0f, L"", Ab());
+}
+
+void MainController::OnPipeline(int code, double value, const std::wstring& text) {
+  switch (code) {
+    case 1001:
+      OnDownloaderStartedMessage();
+      downloadStart_ = system_.nowMs();
+      downloadTiming_ = true;
+      ReportStep(L"开始下载大包", 0.0f, L"", Ab());
+      break;
+    case 1002:
+      ShowProgress(Percentage(value * settings_.downloadScale));
+      break;
+    case 1003:
+      ReportStep(L"大包下载完毕", DownloadElapsedSeconds(), L"", Ab());
+      break;
+    case 1004: {
+      pipeline_.DownloadFailureReport(code, value, text);
+      const int answer = view_.ShowPrompt("NetworkTipWnd.xml", std::nullopt, std::nullopt);
+      if (answer == 1 && alreadyInstalled_) view_.Close(1);
+      if (answer == 0) Retry();
+      view_.SelectItem("mainTabLt", startPage_);
+      break;
+    }
+    case 1006:
+      pipeline_.FailureReport(code, value, text, true);
+      break;
+    case 2001:
+      Install::WriteInstallRecords(installFolder_);
+      break;
+    case 2002: {
+      installFraction_ = std::max(std::min(installFraction_ + 0.15, 0.95), value);
+      const double scale = settings_.downloadScale;
+      ShowProgress(Percentage((1.0 - scale) * installFraction_ + scale));
+      break;
+    }
+    case 2003:
+      OnSuccess();
+      break;
+    case 2004: {
+      pipeline_.FailureReport(code, value, text, false);
+      const std::string message = text.empty() ? std::string("安装失败") : Utf8(text);
+      view_.ShowPrompt("MessageBox2Wnd.xml", message, std::string(kTipCaption));
+      if (view_.GetValue("installPrg") >= 70) {
+        view_.SetText("progressLb", "正在安装中:0%，请稍候...");
+        view_.SetValue("installPrg", 0);
+      }
+      view_.SelectItem("mainTabLt", kStartPage);
+      break;
+    }
+    case 3000: {
+      const std::wstring folder = ReportedPath(text);
+      if (!folder.empty()) installFolder_ = folder;
+      break;
+    }
+    case 3001:
+      productExe_ = ReportedPath(text);
+      break;
+    case 3003:
+      uninstallerPath_ = ReportedPath(text);
+      break;
+    case 3004:
+      startUrl_ = ReportedPath(text);
+      break;
+    case 3005:
+      startupStyle_ = Saturated<int32_t>(value);
+      break;
+    case 3007:
+      topShowDelay_ = Saturated<uint32_t>(value);
+      break;
+    case 3008:
+      finishCloseDelay_ = Saturated<uint32_t>(value);
+      break;
+    case 3009:
+      view_.ShowPrompt("MessageBox1Wnd.xml", Utf8(text), std::string("消息"));
+      break;
+    case 5004:
+    case 5005:
+      ShowRunningPrompt();
+      view_.SelectItem("mainTabLt", startPage_);
+      if (alreadyInstalled_) view_.Close(1);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainController::Retry() {
+  if (startPage_ == kCustomPage)
+    CustomStartInstall();
+  else
+    DefaultStartInstall();
+}
+
+void MainController::OnSuccess() {
+  ReportStep(L"安装成功", 0.0f, L"", Ab());
+  view_.SetValue("installPrg", 100);
+  const std::wstring doneBar = L"res\\mainWnd\\installPrg3.png";
+  if (!system_.resourceFolder.empty() && system_.fileExists(Install::JoinPath(system_.resourceFolder, doneBar)))
+    view_.SetForeImage("installPrg", Utf8(doneBar));
+  view_.SetText("softNameLbl", "Quillon");
+  view_.SetVisible("softNameLbl", true);
+  view_.SelectItem("mainTabLt", kFinishedPage);
+  uninstallerPath_ = Install::WriteRegistryRecords(installFolder_, uninstallerPath_);
+  Install::WriteInstallRecords(installFolder_);
+  if (startupStyle_ == 1) RunProduct();
+  if (topShowDelay_ != 0) view_.StartTimer(kTopShowTimer, std::min(topShowDelay_, kLongestTimerMs));
+  if (finishCloseDelay_ != 0) view_.StartTimer(kFinishCloseTimer, std::min(finishCloseDelay_, kLongestTimerMs));
+}
+
+void MainController::OnTimer(int id) {
+  if (id == kTopShowTimer) {
+    view_.BringToFront();
+    view_.KillTimer(kTopShowTimer);
+  } else if (id == kFinishCloseTimer) {
+    view_.KillTimer(kFinishCloseTimer);
+    view_.Close(1);
+  }
+}
+
+void MainController::RunProduct() {
+  if (startUrl_.size() > 5) system_.shellOpen(startUrl_, L"", true);
+  if (!productExe_.empty() && system_.fileExists(productExe_)) {
+    // Lets the browser's window come up first.
+    view_.PumpMessages(100);
+    system_.shellOpen(productExe_, Install::ParentFolder(productExe_), false);
+  }
+}
