@@ -6,18 +6,13 @@
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "ui/main_wnd.h"
+#include "ui/wnd_shadow.h"
 #include "uikit/package.h"
-#include "uikit/shadow_window.h"
 #include "utils/log.h"
 #include "utils/utf8.h"
 
 namespace App {
 namespace {
-
-// The window-shadow class of the frame, once per process before the first
-// window. HOOK: the frame's CWndShadow::Initialize takes this place once it
-// is merged; until then the toolkit's shadow popup is prepared directly.
-void InitializeWindowShadow() { SkinUI::ShadowWindow::Initialize(); }
 
 void PrepareToolkit() {
   PrepareToolkitPlatform();
@@ -27,7 +22,8 @@ void PrepareToolkit() {
   if (!SkinUI::OpenEmbeddedSkinPackage(&error)) {
     UTILS_LOG(L"skin package: %s", Utils::Utf8ToWide(error).c_str());
   }
-  InitializeWindowShadow();
+  // The window-shadow class, once per process before the first window.
+  SkinUI::CWndShadow::Initialize();
 }
 
 }  // namespace

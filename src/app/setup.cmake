@@ -2,12 +2,6 @@
 # (GUI subsystem, static; i686 is the product, x86_64 runs the tests).
 # Included after src/ui, whose quillon_main_wnd it links.
 set(SETUP_DIR ${CMAKE_CURRENT_LIST_DIR})
-if(NOT TARGET quillon_main_wnd)
-  # STAND-IN until the main window is merged (src/app/standin).
-  add_library(quillon_main_wnd INTERFACE)
-  target_include_directories(quillon_main_wnd INTERFACE ${SETUP_DIR}/standin)
-  target_link_libraries(quillon_main_wnd INTERFACE skinui_window)
-endif()
 
 quillon_sources(SETUP_SOURCES ${SETUP_DIR} main)
 add_executable(quillon-setup ${SETUP_SOURCES})
