@@ -9,6 +9,7 @@
 #include "install/download_installer.h"
 #include "ui/localization.h"
 #include "uikit/text_table.h"
+#include "utils/files.h"
 #include "utils/probe.h"
 #include "utils/utf8.h"
 
@@ -53,20 +54,13 @@ T Saturated(double value) {
 
 int Percentage(double fraction) { return Saturated<int>(fraction * 100.0); }
 
-}  // namespace
-
-const char MainController::kLowDiskFallback[] = "磁盘空间不足，请至少保留1GB可用空间";
-const wchar_t MainController::kTermsUrl[] = L"https://www.quillon.cloud/terms";
-const wchar_t MainController::kDefaultStartUrl[] = L"https://www.quillon.cloud/converter";
-static_assert(sizeof(MainController::kDefaultStartUrl) / sizeof(wchar_t) == 35 + 1, "the start URL has 35 characters");
-
 // The progress format comes from the skin, so it never reaches printf: only
 // "%d" (the percentage, once) and "%%" mean anything, every other "%" is
 // kept as written.
 std::string FormatProgress(const std::string& format, int percentage) {
   std::string out;
   bool used = false;
-  for (size_t i = 0; i < format.size() && out.size() < kMaxProgressText; ++i) {
+  for (size_t i = 0; i < format.size(); ++i) {
     const char c = format[i];
     if (c == '%' && i + 1 < format.size()) {
       const char next = format[i + 1];
@@ -93,17 +87,19 @@ std::string FormatProgress(const std::string& format, int percentage) {
   return out;
 }
 
+}  // namespace
+
+const char MainController::kLowDiskFallback[] = "磁盘空间不足，请至少保留1GB可用空间";
+const wchar_t MainController::kTermsUrl[] = L"https://www.quillon.cloud/terms";
+const wchar_t MainController::kDefaultStartUrl[] = L"https://www.quillon.cloud/converter";
+static_assert(sizeof(MainController::kDefaultStartUrl) / sizeof(wchar_t) == 35 + 1, "the start URL has 35 characters");
+
 MainController::MainController(IMainView& view, IMainPipeline& pipeline, MainSystem system)
     : view_(view), pipeline_(pipeline), system_(MainSystem::Completed(std::move(system))),
       startUrl_(kDefaultStartUrl) {}
 
 void MainController::Initialise() {
-  if (view_.Exists("languageCombo")) {
-    if (view_.GetCurSel("languageCombo") == languageIndex_)
-      ApplyLanguage(languageIndex_);
-    else
-      view_.SelectItem("languageCombo", languageIndex_);  // its "itemselect" applies it
-  }
+  if (view_.Exists("languageCombo")) SelectLanguage(languageIndex_);
   for (const char* name : {"installLogo", "bTitleLbl1", "bTitleLbl2", "bTitleLbl3"})
     if (view_.Exists(name)) view_.FitWidthToText(name, std::string("Quillon"), false);
 
@@ -115,12 +111,7 @@ void MainController::Initialise() {
 
   if (!alreadyInstalled_) return;
   const int installed = system_.installedLanguage(previousInstallPath_);
-  if (view_.Exists("languageCombo")) {
-    if (view_.GetCurSel("languageCombo") == installed)
-      ApplyLanguage(installed);
-    else
-      view_.SelectItem("languageCombo", installed);
-  }
+  if (view_.Exists("languageCombo")) SelectLanguage(installed);
   if (system_.processRunning(kProductExe) && !settings_.insNew) {
     ShowRunningPrompt();
     view_.Close(1);
@@ -142,6 +133,12 @@ void MainController::Initialise() {
       view_.Close(1);
       break;
   }
+}
+
+void MainController::SelectLanguage(int number) {
+  const int before = view_.GetCurSel("languageCombo");
+  view_.SelectItem("languageCombo", number);  // a change notifies, and "itemselect" applies it
+  if (view_.GetCurSel("languageCombo") == before) ApplyLanguage(number);
 }
 
 Install::DefaultFolder MainController::DefaultFolder() {
@@ -456,9 +453,11 @@ void MainController::Retry() {
 void MainController::OnSuccess() {
   ReportStep(L"安装成功", 0.0f, L"", Ab());
   view_.SetValue("installPrg", 100);
-  const std::wstring doneBar = L"res\\mainWnd\\installPrg3.png";
-  if (!system_.resourceFolder.empty() && system_.fileExists(Install::JoinPath(system_.resourceFolder, doneBar)))
-    view_.SetForeImage("installPrg", Utf8(doneBar));
+  // The skin names it with backslashes; on disk it is a path of this system.
+  const wchar_t sep = Utils::PathSeparator();
+  const std::wstring onDisk = system_.resourceFolder + sep + L"res" + sep + L"mainWnd" + sep + L"installPrg3.png";
+  if (!system_.resourceFolder.empty() && system_.fileExists(onDisk))
+    view_.SetForeImage("installPrg", "res\\mainWnd\\installPrg3.png");
   view_.SetText("softNameLbl", "Quillon");
   view_.SetVisible("softNameLbl", true);
   view_.SelectItem("mainTabLt", kFinishedPage);

@@ -190,6 +190,9 @@ class MainController {
   static const wchar_t kDefaultStartUrl[];
 
  private:
+  // Selects the combo's item; applies the language also when the item
+  // does not change (no notification) or does not exist.
+  void SelectLanguage(int number);
   void OnSelectChanged(const std::string& sender);
   void OnTabSelect();
   void OnInstall(bool goOn);

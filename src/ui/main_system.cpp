@@ -44,7 +44,7 @@ MainSystem MainSystem::Real() {
   };
   s.fileExists = [](const std::wstring& path) { return Utils::FileExists(path); };
   s.shellOpen = [](const std::wstring& target, const std::wstring& folder, bool maximised) {
-    Shell::Open(target, folder, maximised);
+    ShellActions::Open(target, folder, maximised);
   };
   s.readRegistry = [] { return Install::ReadRegistryRecords(); };
   s.defaultFolder = [](const std::wstring& previous, const std::wstring& uninstaller) {

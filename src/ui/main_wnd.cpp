@@ -1,5 +1,6 @@
 #include "ui/main_wnd.h"
 
+#include <atomic>
 #include <utility>
 
 #include "app/installer_config.h"
@@ -50,6 +51,13 @@ class RealPipeline : public IMainPipeline {
  private:
   CDownloadInstaller installer_;
 };
+
+std::atomic<size_t> g_liveRecords{0};
+
+void FreeRecord(PipelineRecord* record) {
+  delete record;
+  g_liveRecords.fetch_sub(1);
+}
 
 }  // namespace
 
@@ -153,7 +161,10 @@ class CMainWnd::View : public IMainView {
                  const std::optional<std::string>& caption) override {
     return SkinUI::ShowPrompt(&w_.Host(), layout, text, caption);
   }
-  void Close(int result) override { w_.Close(result); }
+  void Close(int result) override {
+    w_.ownClose_ = true;
+    w_.Close(result);
+  }
   void PostNotify(const std::string& type, uintptr_t wParam) override {
     w_.PaintManager().PostNotify(w_.PaintManager().GetRoot(), type, wParam);
   }
@@ -171,7 +182,7 @@ class CMainWnd::View : public IMainView {
     if (w_.Host().IsAlive()) WindowHost::PumpMessages(ms);
   }
   bool BrowseFolder(std::wstring* folder) override {
-    return Shell::BrowseForFolder(w_.Host().NativeHandle(), folder);
+    return ShellActions::BrowseForFolder(w_.Host().NativeHandle(), folder);
   }
 
  private:
@@ -188,7 +199,9 @@ class CMainWnd::View : public IMainView {
 CMainWnd::CMainWnd() : CMainWnd(MainSystem(), nullptr) {}
 
 CMainWnd::CMainWnd(MainSystem system, std::unique_ptr<IMainPipeline> pipeline)
-    : view_(std::make_unique<View>(*this)), pipeline_(std::move(pipeline)) {
+    : CSkinFrame(SkinDescriptor{kSkinResourceId, "", "MainWnd.xml", "MainWnd"}),
+      view_(std::make_unique<View>(*this)),
+      pipeline_(std::move(pipeline)) {
   if (!pipeline_) pipeline_ = std::make_unique<RealPipeline>(this);
   if (!system.startNetworkCheck) system.startNetworkCheck = [this] { StartNetworkCheck(); };
   controller_ = std::make_unique<MainController>(*view_, *pipeline_, std::move(system));
@@ -213,7 +226,8 @@ Control* CMainWnd::CreateCustomControl(const std::string& className) {
 }
 
 void CMainWnd::OnWindowReady() {
-  ApplyWindowStyle();
+  StripFrameStyles(Host(), true);
+  SetWindowIcon();
   CenterWindow();
   controller_->Initialise();
 }
@@ -230,15 +244,19 @@ void CMainWnd::OnNotify(Notification& msg) {
 }
 
 bool CMainWnd::OnHostEvent(const HostEvent& event) {
-  if (event.type == HostEventType::kCloseRequest && !controller_->MayClose()) return true;
-  return WindowImplBase::OnHostEvent(event);
+  if (event.type == HostEventType::kCloseRequest) {
+    const bool own = ownClose_;
+    ownClose_ = false;
+    if (!own && !controller_->MayClose()) return true;
+  }
+  return CSkinFrame::OnHostEvent(event);
 }
 
 intptr_t CMainWnd::OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam, bool* handled) {
   switch (message) {
     case kPipelineMessage: {
       *handled = true;
-      std::unique_ptr<PipelineRecord> record = TakeRecord(lParam);
+      const std::optional<PipelineRecord> record = TakeRecord(lParam);
       if (record) controller_->OnPipeline(record->code, record->value, record->text);
       return 0;
     }
@@ -256,6 +274,7 @@ intptr_t CMainWnd::OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t 
 
 void CMainWnd::OnPipelineNotify(int code, double value, const wchar_t* text) {
   auto* record = new PipelineRecord{code, value, text ? text : L""};
+  g_liveRecords.fetch_add(1);
   {
     std::lock_guard<std::mutex> lock(recordsMutex_);
     pending_.insert(record);
@@ -263,17 +282,21 @@ void CMainWnd::OnPipelineNotify(int code, double value, const wchar_t* text) {
   if (PostCustomMessage(kPipelineMessage, 0, reinterpret_cast<intptr_t>(record))) return;
   // Nobody will handle it: the window is gone (or never was).
   std::lock_guard<std::mutex> lock(recordsMutex_);
-  if (pending_.erase(record)) delete record;
+  if (pending_.erase(record)) FreeRecord(record);
 }
 
-std::unique_ptr<PipelineRecord> CMainWnd::TakeRecord(intptr_t pointer) {
+std::optional<PipelineRecord> CMainWnd::TakeRecord(intptr_t pointer) {
   auto* record = reinterpret_cast<PipelineRecord*>(pointer);
-  if (!record) return nullptr;
+  if (!record) return std::nullopt;
   std::lock_guard<std::mutex> lock(recordsMutex_);
   // Only a record this window posted and nobody took yet is read.
-  if (pending_.erase(record) == 0) return nullptr;
-  return std::unique_ptr<PipelineRecord>(record);
+  if (pending_.erase(record) == 0) return std::nullopt;
+  PipelineRecord copy = std::move(*record);
+  FreeRecord(record);
+  return copy;
 }
+
+size_t CMainWnd::LiveRecords() { return g_liveRecords.load(); }
 
 size_t CMainWnd::PendingRecords() const {
   std::lock_guard<std::mutex> lock(recordsMutex_);
@@ -282,7 +305,7 @@ size_t CMainWnd::PendingRecords() const {
 
 void CMainWnd::FreePendingRecords() {
   std::lock_guard<std::mutex> lock(recordsMutex_);
-  for (PipelineRecord* record : pending_) delete record;
+  for (PipelineRecord* record : pending_) FreeRecord(record);
   pending_.clear();
 }
 

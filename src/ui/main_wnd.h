@@ -1,5 +1,5 @@
-// CMainWnd: the installer's main window. It builds "MainWnd.xml" from the
-// skin package, wires the layout's controls to a MainController (which
+// CMainWnd: the installer's main window, a frame window (class "MainWnd")
+// over "MainWnd.xml" of the skin package in resource 147. It wires the layout's controls to a MainController (which
 // makes every decision) and owns what runs behind it: the download-install
 // pipeline and the network-check worker.
 //
@@ -19,7 +19,7 @@
 #include <string>
 
 #include "ui/sequence_controls.h"
-#include "uikit/window_impl_base.h"
+#include "ui/skin_frame.h"
 
 class IMainPipeline;
 class MainController;
@@ -43,7 +43,7 @@ struct PipelineRecord {
   std::wstring text;
 };
 
-class CMainWnd : public SkinUI::WindowImplBase {
+class CMainWnd : public SkinUI::CSkinFrame {
  public:
   // The real system: pipeline, probes, records and shell.
   CMainWnd();
@@ -60,20 +60,18 @@ class CMainWnd : public SkinUI::WindowImplBase {
   void OnPipelineNotify(int code, double value, const wchar_t* text);
   // Records posted and not yet handled.
   size_t PendingRecords() const;
+  // Records alive in the process, whichever window posted them.
+  static size_t LiveRecords();
 
-  // Host events first pass here: a close request on the installing page
-  // is refused.
+  // Host events first pass here: a close request from outside (Alt+F4,
+  // the system menu) on the installing page is refused.
   bool OnHostEvent(const SkinUI::HostEvent& event) override;
 
  protected:
-  std::string GetWindowClassName() const override { return "MainWnd"; }
-  std::string GetSkinFile() const override { return "MainWnd.xml"; }
   SkinUI::Control* CreateCustomControl(const std::string& className) override;
   void OnWindowReady() override;
   void OnNotify(SkinUI::Notification& msg) override;
   intptr_t OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam, bool* handled) override;
-  // Escape never closes the installer.
-  bool OnDefaultKey(int key) override { return key == SkinUI::kKeyEscape; }
 
  private:
   class View;
@@ -81,10 +79,10 @@ class CMainWnd : public SkinUI::WindowImplBase {
 
   void StartNetworkCheck();
   // Takes a posted record back; null when it is not one of ours.
-  std::unique_ptr<PipelineRecord> TakeRecord(intptr_t pointer);
+  std::optional<PipelineRecord> TakeRecord(intptr_t pointer);
   void FreePendingRecords();
   // Platform parts (main_wnd_win.cpp / main_wnd_posix.cpp).
-  void ApplyWindowStyle();
+  void SetWindowIcon();
   void BringToFront();
   static int32_t RunNetworkCheck();
 
@@ -92,6 +90,7 @@ class CMainWnd : public SkinUI::WindowImplBase {
   std::unique_ptr<MainController> controller_;
   std::unique_ptr<IMainPipeline> pipeline_;
   std::unique_ptr<Utils::Thread> netCheck_;
+  bool ownClose_ = false;  // the controller closes; nothing to refuse
   mutable std::mutex recordsMutex_;
   std::set<PipelineRecord*> pending_;
 };

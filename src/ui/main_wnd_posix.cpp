@@ -3,9 +3,8 @@
 #include "ui/main_wnd.h"
 #include "utils/probe.h"
 
-// The borderless SDL window has no caption or maximise box to remove, and
-// the icon is the desktop's business.
-void CMainWnd::ApplyWindowStyle() {}
+// The desktop takes the icon from the application's desktop entry.
+void CMainWnd::SetWindowIcon() {}
 
 void CMainWnd::BringToFront() {
   if (auto* window = static_cast<SDL_Window*>(Host().NativeHandle())) {

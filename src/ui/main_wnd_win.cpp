@@ -8,15 +8,9 @@ namespace {
 constexpr int kWindowIconId = 145;
 }
 
-void CMainWnd::ApplyWindowStyle() {
+void CMainWnd::SetWindowIcon() {
   HWND hwnd = static_cast<HWND>(Host().NativeHandle());
   if (!hwnd) return;
-  LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-  style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_MAXIMIZEBOX);
-  style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  SetWindowLongPtrW(hwnd, GWL_STYLE, style);
-  LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_TOPMOST));
   HINSTANCE module = GetModuleHandleW(nullptr);
   if (HICON big = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(kWindowIconId), IMAGE_ICON,
                                                 GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)))

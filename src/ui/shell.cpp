@@ -1,9 +1,9 @@
 #include "ui/shell.h"
 
-namespace Shell {
+namespace ShellActions {
 
 bool IsUrl(const std::wstring& target) {
   return target.compare(0, 8, L"https://") == 0 || target.compare(0, 7, L"http://") == 0;
 }
 
-}  // namespace Shell
+}  // namespace ShellActions

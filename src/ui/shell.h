@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace Shell {
+namespace ShellActions {
 
 // Opens a URL in the browser or starts a program, in `folder` when given.
 // Windows: ShellExecuteW "open"; Linux: xdg-open for URLs, the program
@@ -21,4 +21,4 @@ bool BrowseForFolder(void* owner, std::wstring* folder);
 // "https://" or "http://" at the start.
 bool IsUrl(const std::wstring& target);
 
-}  // namespace Shell
+}  // namespace ShellActions

@@ -11,7 +11,7 @@
 #include "ui/shell.h"
 #include "utils/utf8.h"
 
-namespace Shell {
+namespace ShellActions {
 namespace {
 
 // Starts argv detached (grandchild of a child that is reaped at once), so
@@ -108,4 +108,4 @@ bool BrowseForFolder(void* /*owner*/, std::wstring* folder) {
   return true;
 }
 
-}  // namespace Shell
+}  // namespace ShellActions

@@ -5,7 +5,7 @@
 
 #include "ui/shell.h"
 
-namespace Shell {
+namespace ShellActions {
 
 void Open(const std::wstring& target, const std::wstring& folder, bool maximised) {
   ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, folder.empty() ? nullptr : folder.c_str(),
@@ -31,4 +31,4 @@ bool BrowseForFolder(void* owner, std::wstring* folder) {
   return chosen;
 }
 
-}  // namespace Shell
+}  // namespace ShellActions

@@ -171,15 +171,12 @@ TEST(SkinPackage, LanguageTableCoversEveryTokenInAllThreeLanguages) {
   EXPECT_GT(tokens, 10);
 }
 
-TEST(SkinPackage, ProgressFormatLeavesTheTextTokensAroundThePercentage) {
+TEST(SkinPackage, TheProgressLabelLeavesTheWordingToTheWindow) {
   std::string xml = ReadText(kRes + "/mainWnd.xml");
   std::smatch m;
-  ASSERT_TRUE(std::regex_search(xml, m, std::regex("name=\"progressLb\"[^>]*userdata=\"([^\"]*)\"")));
-  char out[256];
-  std::snprintf(out, sizeof out, m[1].str().c_str(), 35);
-  EXPECT_STREQ(out, "%{110}35%%{111}");
-  std::snprintf(out, sizeof out, m[1].str().c_str(), 0);
-  EXPECT_EQ(Attr(xml.substr(m.position(0)), "text"), out) << "the initial text is the format at 0 %";
+  ASSERT_TRUE(std::regex_search(xml, m, std::regex("<Label name=\"progressLb\"[^>]*>")));
+  EXPECT_EQ(m[0].str().find("userdata"), std::string::npos) << "a format would lose the two wordings";
+  EXPECT_EQ(Attr(m[0].str(), "text"), "正在安装中:0%，请稍候...") << "the window's text at 0 %";
 }
 
 }  // namespace

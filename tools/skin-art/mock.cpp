@@ -244,9 +244,10 @@ void Page2(Mock& m, int lang, int percent) {
   m.Txt("Quillon", {18, 0, 118, 35}, name);
   m.Img("mainWnd/logo.png", {264, 90, 336, 162});
   m.Img("mainWnd/installBtnAnimate/010.png", {244, 70, 356, 182});
+  // The window's own wording, the same in every language.
   char pct[16];
   std::snprintf(pct, sizeof pct, "%d%%", percent);
-  m.Txt(TextOf(110, lang) + pct + TextOf(111, lang), {40, 206, 560, 230}, Style(14, kInk, kCenter));
+  m.Txt(std::string("正在安装中:") + pct + "，请稍候...", {40, 206, 560, 230}, Style(14, kInk, kCenter));
   m.Img("mainWnd/installPrg1.png", {100, 242, 500, 250}, {4, 0, 4, 0});
   m.Img("mainWnd/installPrg2.png", {100, 242, 100 + 400 * percent / 100, 250}, {4, 0, 4, 0});
   m.Txt(TextOf(16, lang), {40, 266, 560, 286}, Style(12, kMuted, kCenter));

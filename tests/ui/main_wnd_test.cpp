@@ -1,0 +1,246 @@
+// The main window on a real window of the test's display, the product's
+// skin embedded, driven by real clicks. The pipeline is a recording one
+// that never starts anything; its notifications are made by the test
+// through the window's own callback, from another thread as the phases do.
+#include "ui/main_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../install/install_test_platform.h"
+#include "app/analytics_adapter.h"
+#include "support/scratch_dir.h"
+#include "ui/main_controller.h"
+#include "uikit/automation.h"
+#include "uikit/button.h"
+#include "uikit/container.h"
+#include "uikit/png.h"
+#include "uikit/progress.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace SkinUI;
+using quillon_test::ScratchDir;
+
+constexpr int kWait = 8000;  // ms; only a bound
+
+class CountingPipeline : public IMainPipeline {
+ public:
+  explicit CountingPipeline(int* starts) : starts_(starts) {}
+  void SetJob(const Job&) override {}
+  void Start() override { ++*starts_; }
+  void DownloadFailureReport(int, double, const std::wstring&) override {}
+  void FailureReport(int, double, const std::wstring&, bool) override {}
+
+ private:
+  int* starts_;
+};
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "APPDATA"}) {
+      const char* old = getenv(v);
+      saved_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
+      install_test::SetEnvironment(v, (scratch_.Path() / v).u8string().c_str());
+    }
+  }
+  void TearDown() override {
+    window_.reset();
+    for (auto& e : saved_) install_test::SetEnvironment(e.first.c_str(), e.second ? e.second->c_str() : nullptr);
+  }
+
+  void Open(std::function<void()> startNetworkCheck = nullptr) {
+    MainSystem system;
+    system.startNetworkCheck = std::move(startNetworkCheck);
+    system.processRunning = [](const std::wstring&) { return false; };
+    system.readRegistry = [] { return Install::RegistryRecords(); };
+    system.defaultFolder = [this](const std::wstring&, const std::wstring&) {
+      Install::DefaultFolder d;
+      d.folder = (scratch_.Path() / "velmotranslate").wstring();
+      return d;
+    };
+    system.shellOpen = [this](const std::wstring& target, const std::wstring&, bool) { opened_.push_back(target); };
+    window_ = std::make_unique<CMainWnd>(std::move(system), std::make_unique<CountingPipeline>(&starts_));
+    ASSERT_TRUE(window_->Create(nullptr, L"Quillon"));
+    window_->Host().Move(Point{60, 60});
+    window_->ShowWindow();
+    // Shown when the install button's blue is on the screen.
+    ASSERT_TRUE(Automation::WaitFor([&] { return Shows("defaultInstallBtn"); }, kWait));
+  }
+
+  Control* Find(const char* name) { return window_->FindControl(name); }
+  Point Centre(const char* name) {
+    const Rect r = Find(name)->GetPos();
+    return Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  // The control's centre pixel on the screen is not the page's white.
+  bool Shows(const char* name) {
+    Control* c = Find(name);
+    if (!c || !c->IsShown()) return false;
+    const Bitmap shot = Automation::CaptureWindow(window_->Host());
+    const Point p = Centre(name);
+    if (shot.IsEmpty() || p.x >= shot.width || p.y >= shot.height) return false;
+    return (shot.At(p.x, p.y) & 0xFFFFFF) != 0xFFFFFF;
+  }
+  bool Click(const char* name) { return Automation::Click(window_->Host(), Centre(name)); }
+  int Page() { return static_cast<TabLayout*>(Find("mainTabLt")->GetInterface("TabLayout"))->GetCurSel(); }
+  int Bar() { return static_cast<Progress*>(Find("installPrg")->GetInterface("Progress"))->GetValue(); }
+  bool WaitPage(int page) { return Automation::WaitFor([&] { return Page() == page; }, kWait); }
+  // Notifications from a worker thread, as the pipeline's phases send them.
+  void FromWorker(const std::vector<std::pair<int, double>>& notes) {
+    std::thread worker([&] {
+      for (auto& n : notes) window_->OnPipelineNotify(n.first, n.second, L"");
+    });
+    worker.join();
+  }
+  void Capture(const std::string& name) {
+    // Let every dirty rectangle reach the screen first.
+    Automation::WaitFor([] { return false; }, 300);
+    const Bitmap shot = Automation::CaptureWindow(window_->Host());
+    ASSERT_FALSE(shot.IsEmpty());
+    const char* dir = getenv("QUILLON_SCREENSHOT_DIR");
+    if (!dir) return;
+    std::ofstream out(fs::path(dir) / (name + ".png"), std::ios::binary);
+    const std::string png = EncodePng(shot);
+    out.write(png.data(), static_cast<std::streamsize>(png.size()));
+  }
+
+  ScratchDir scratch_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+  std::unique_ptr<CMainWnd> window_;
+  int starts_ = 0;
+  std::vector<std::wstring> opened_;
+};
+
+TEST_F(MainWindow, AgreementCustomPageAndBackByRealClicks) {
+  Open();
+  EXPECT_EQ(window_->Host().ClientSize().cx, 600);
+  EXPECT_EQ(window_->Host().ClientSize().cy, 400);
+  EXPECT_EQ(Page(), 0);
+  Capture("main-start");
+
+  ASSERT_TRUE(Click("treatyCb"));
+  ASSERT_TRUE(Automation::WaitFor([&] { return !Find("customeBtn")->IsEnabled(); }, kWait));
+  EXPECT_FALSE(static_cast<Option*>(Find("treatyBtn")->GetInterface("Option"))->IsSelected());
+  ASSERT_TRUE(Click("treatyCb"));
+  ASSERT_TRUE(Automation::WaitFor([&] { return Find("customeBtn")->IsEnabled(); }, kWait));
+
+  ASSERT_TRUE(Click("treatyBtn"));  // the terms link: opened, mark kept
+  ASSERT_TRUE(Automation::WaitFor([&] { return !opened_.empty(); }, kWait));
+  EXPECT_EQ(opened_[0], MainController::kTermsUrl);
+  EXPECT_TRUE(static_cast<Option*>(Find("treatyBtn")->GetInterface("Option"))->IsSelected());
+
+  ASSERT_TRUE(Click("customeBtn"));
+  ASSERT_TRUE(WaitPage(1));
+  ASSERT_TRUE(Automation::WaitFor([&] { return Shows("backBtn"); }, kWait));
+  Capture("main-custom");
+  ASSERT_TRUE(Click("backBtn"));
+  ASSERT_TRUE(WaitPage(0));
+}
+
+TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
+  Open();
+  ASSERT_TRUE(Click("defaultInstallBtn"));
+  ASSERT_TRUE(WaitPage(2));
+  EXPECT_EQ(starts_, 1);
+  EXPECT_FALSE(Find("titleGrpCtn")->IsVisible());
+
+  window_->Host().Close();  // what Alt+F4 asks for
+  Automation::WaitFor([] { return false; }, 300);
+  ASSERT_TRUE(window_->Host().IsAlive());
+
+  FromWorker({{1001, 0}, {1002, 0.5}});
+  ASSERT_TRUE(Automation::WaitFor([&] { return Bar() == 35; }, kWait));
+  EXPECT_EQ(Find("progressLb")->GetText(), "正在安装中:35%，请稍候...");
+  EXPECT_EQ(window_->PendingRecords(), 0u);
+  EXPECT_EQ(CMainWnd::LiveRecords(), 0u);
+  Capture("main-installing");
+
+  FromWorker({{2003, 0}});
+  ASSERT_TRUE(WaitPage(3));
+  ASSERT_TRUE(Automation::WaitFor([&] { return Shows("openProduceBtn"); }, kWait));
+  Automation::WaitFor([] { return false; }, 1900);  // the finished animation's 60 frames
+  Capture("main-finished");
+  window_->Host().Close();  // the finished page closes
+  ASSERT_TRUE(Automation::WaitFor([&] { return !window_->Host().IsAlive(); }, kWait));
+}
+
+TEST_F(MainWindow, RecordsPostedToAGoneWindowOrLeftInItsQueueAreFreed) {
+  Open();
+  // Queued and never handled: the window object frees them. (The loop's
+  // own queue keeps copies of the pointers, so a leak check alone would
+  // not see them lost; the count does.)
+  FromWorker({{3000, 0}, {3001, 0}, {1002, 0.1}});
+  EXPECT_EQ(window_->PendingRecords(), 3u);
+  window_->Host().Destroy();
+  EXPECT_FALSE(window_->Host().IsAlive());
+  // The post fails: freed at once.
+  FromWorker({{1002, 0.2}});
+  EXPECT_EQ(window_->PendingRecords(), 3u);
+  EXPECT_EQ(CMainWnd::LiveRecords(), 3u);
+  window_.reset();
+  EXPECT_EQ(CMainWnd::LiveRecords(), 0u);
+}
+
+TEST_F(MainWindow, ARecordTheWindowDidNotPostIsIgnored) {
+  Open();
+  PipelineRecord stranger{1002, 0.9, L""};
+  ASSERT_TRUE(window_->PostCustomMessage(kPipelineMessage, 0, reinterpret_cast<intptr_t>(&stranger)));
+  ASSERT_TRUE(window_->PostCustomMessage(kPipelineMessage, 0, 0));
+  FromWorker({{1002, 0.5}});
+  ASSERT_TRUE(Automation::WaitFor([&] { return window_->PendingRecords() == 0; }, kWait));
+  EXPECT_EQ(Bar(), 35);  // only the window's own record was read
+  EXPECT_EQ(CMainWnd::LiveRecords(), 0u);
+}
+
+class StepCounter : public analytics_adapter::Observer {
+ public:
+  StepCounter() { analytics_adapter::SetObserver(this); }
+  ~StepCounter() override { analytics_adapter::SetObserver(nullptr); }
+  void OnStep(const std::wstring& step, float, const std::wstring&, const AnalyticsProperties&) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    steps.push_back(step);
+  }
+  size_t Count(const std::wstring& step) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return static_cast<size_t>(std::count(steps.begin(), steps.end(), step));
+  }
+  std::mutex mutex;
+  std::vector<std::wstring> steps;
+};
+
+TEST_F(MainWindow, TheNetworkAnswerAndTheOutsideMessageArriveThroughTheQueue) {
+  StepCounter counter;
+  std::unique_ptr<std::thread> checker;
+  Open([&] {
+    // As the check's worker: the answer posted from another thread.
+    checker = std::make_unique<std::thread>([&] { window_->PostCustomMessage(kCheckNetMessage, 0, 0); });
+  });
+  window_->Controller().Settings().isCheckNet = true;
+  ASSERT_TRUE(Click("defaultInstallBtn"));
+  ASSERT_TRUE(Automation::WaitFor([&] { return checker != nullptr; }, kWait));
+  checker->join();
+  ASSERT_TRUE(WaitPage(2));
+  EXPECT_EQ(starts_, 1);
+
+  ASSERT_TRUE(window_->PostCustomMessage(kDownloaderStartedMessage));
+  ASSERT_TRUE(window_->PostCustomMessage(kDownloaderStartedMessage));
+  FromWorker({{1001, 0}});
+  ASSERT_TRUE(Automation::WaitFor([&] { return counter.Count(L"开始下载大包") == 1; }, kWait));
+  EXPECT_EQ(counter.Count(L"下载器启动"), 1u);
+}
+
+}  // namespace
