@@ -5,7 +5,9 @@
 // (under Wine the same wineserver as the window's process).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quillon_test {
 
@@ -18,5 +20,10 @@ struct ScreenRect {
 // The first shown top-level window whose title is `title` and, unless
 // `className` is empty, whose class is `className`. False when none.
 bool FindTopLevelWindow(const std::wstring& title, const std::string& className, ScreenRect* rect);
+
+// The screen's pixels inside `area` (clipped to the screen) as 0xAARRGGBB
+// rows, alpha 0xFF; *width and *height receive the size read. Empty when
+// nothing could be read. Only the area crosses from the server.
+std::vector<uint32_t> ScreenPixels(const ScreenRect& area, int* width, int* height);
 
 }  // namespace quillon_test

@@ -2,6 +2,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/screen_window.h"
@@ -81,6 +82,33 @@ bool FindTopLevelWindow(const std::wstring& title, const std::string& className,
   const bool found = Search(d, DefaultRootWindow(d), 0, Utils::WideToUtf8(title), className, rect);
   XCloseDisplay(d);
   return found;
+}
+
+std::vector<uint32_t> ScreenPixels(const ScreenRect& area, int* width, int* height) {
+  std::vector<uint32_t> pixels;
+  *width = *height = 0;
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return pixels;
+  XSetErrorHandler(IgnoreErrors);
+  const int screen = DefaultScreen(d);
+  const int left = std::max(0, area.left), top = std::max(0, area.top);
+  const int right = std::min(DisplayWidth(d, screen), area.right);
+  const int bottom = std::min(DisplayHeight(d, screen), area.bottom);
+  if (right > left && bottom > top) {
+    XImage* image = XGetImage(d, RootWindow(d, screen), left, top, static_cast<unsigned>(right - left),
+                              static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
+    if (image) {
+      *width = right - left;
+      *height = bottom - top;
+      pixels.reserve(static_cast<size_t>(*width) * *height);
+      for (int y = 0; y < *height; ++y) {
+        for (int x = 0; x < *width; ++x) pixels.push_back(0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu));
+      }
+      XDestroyImage(image);
+    }
+  }
+  XCloseDisplay(d);
+  return pixels;
 }
 
 }  // namespace quillon_test

@@ -22,17 +22,13 @@ using Clock = std::chrono::steady_clock;
 
 void Nap() { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }
 
-SkinUI::Bitmap Crop(const SkinUI::Bitmap& screen, const ScreenRect& area) {
+SkinUI::Bitmap Capture(const ScreenRect& area) {
   SkinUI::Bitmap out;
-  const int left = std::max(0, area.left), top = std::max(0, area.top);
-  const int right = std::min(screen.width, area.right), bottom = std::min(screen.height, area.bottom);
-  if (right <= left || bottom <= top) return out;
-  out.width = right - left;
-  out.height = bottom - top;
-  out.pixels.reserve(static_cast<size_t>(out.width) * out.height);
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) out.pixels.push_back(screen.At(x, y) | 0xFF000000u);
-  }
+  int w = 0, h = 0;
+  std::vector<uint32_t> pixels = ScreenPixels(area, &w, &h);
+  out.width = w;
+  out.height = h;
+  out.pixels.assign(pixels.begin(), pixels.end());
   return out;
 }
 
@@ -119,16 +115,16 @@ bool TypeText(const std::string& text) {
 }
 
 int ScreenColours(const ScreenRect& area, int cap) {
-  const SkinUI::Bitmap shot = Crop(SkinUI::Automation::CaptureScreen(), area);
+  const SkinUI::Bitmap shot = Capture(area);
   std::set<SkinUI::Argb> colours;
-  for (size_t i = 0; i < shot.pixels.size() && static_cast<int>(colours.size()) < cap; i += 7) {
+  for (size_t i = 0; i < shot.pixels.size() && static_cast<int>(colours.size()) < cap; i += 3) {
     colours.insert(shot.pixels[i]);
   }
   return static_cast<int>(colours.size());
 }
 
 bool SaveScreenPng(const ScreenRect& area, const std::string& path) {
-  const SkinUI::Bitmap shot = Crop(SkinUI::Automation::CaptureScreen(), area);
+  const SkinUI::Bitmap shot = Capture(area);
   if (shot.IsEmpty()) return false;
   const std::string png = SkinUI::EncodePng(shot);
   std::ofstream out(path, std::ios::binary);
