@@ -14,7 +14,8 @@ if(WIN32)
   set_source_files_properties(${SETUP_DIR}/res/QuillonSetup.rc PROPERTIES
     OBJECT_DEPENDS "${SETUP_DIR}/res/QuillonSetup.manifest;${SETUP_DIR}/res/quillon.ico")
   set_target_properties(quillon-setup PROPERTIES OUTPUT_NAME QuillonSetup WIN32_EXECUTABLE ON)
-  target_link_options(quillon-setup PRIVATE -municode)
+  # Sections nothing reaches are left out of the product.
+  target_link_options(quillon-setup PRIVATE -municode -Wl,--gc-sections)
 endif()
 
 # The stripped product, whose size is what a user downloads.
