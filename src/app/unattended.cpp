@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 
@@ -230,7 +231,13 @@ int RunSilentInstall() {
                   Utils::FindProcessByName(L"velmotranslate.exe") != 0)) {
     return Stop(kExitProductRunning, kProductRunningText);
   }
-  if (!Utils::CreateDirectoryTree(target.folder)) return Stop(kExitFolderUnusable, kFolderUnusableText);
+  // A file of the folder's name "exists" for the tree's creation, and is no
+  // place to install to.
+  std::error_code notFolder;
+  if (!Utils::CreateDirectoryTree(target.folder) ||
+      !std::filesystem::is_directory(std::filesystem::path(target.folder), notFolder)) {
+    return Stop(kExitFolderUnusable, kFolderUnusableText);
+  }
   Utils::HardDiskManager disk;
   const bool probed = disk.CheckFreeSpace(Install::FreeSpaceProbePath(Install::JoinPath(target.folder, L"x")));
   if (!probed || static_cast<double>(disk.FreeBytesAvailable()) / kGigabyte < 1.0) {
