@@ -178,8 +178,10 @@ class CMainWnd::View : public IMainView {
     if (Control* root = w_.PaintManager().GetRoot()) w_.KillTimer(root, id);
   }
   void BringToFront() override { w_.BringToFront(); }
-  void PumpMessages(int ms) override {
-    if (w_.Host().IsAlive()) WindowHost::PumpMessages(ms);
+  // What is queued now, without waiting for more: the bound is the queue,
+  // well inside `ms`. A quit request stays queued for the modal loop.
+  void PumpMessages(int /*ms*/) override {
+    if (w_.Host().IsAlive()) WindowHost::PumpMessages(0);
   }
   bool BrowseFolder(std::wstring* folder) override {
     return ShellActions::BrowseForFolder(w_.Host().NativeHandle(), folder);

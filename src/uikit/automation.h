@@ -8,12 +8,16 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "uikit/bitmap.h"
 #include "uikit/geometry.h"
 #include "uikit/window_host.h"
 
 namespace SkinUI {
+
+class WindowImplBase;
+
 namespace Automation {
 
 // Where a client point of the window is on the screen, asked of the system.
@@ -39,6 +43,14 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs);
 Bitmap CaptureWindow(const WindowHost& host);
 // The whole screen (Linux: the X root window).
 Bitmap CaptureScreen();
+
+// Controls by name, in the shown skinned windows of this thread, newest
+// window first (a prompt before the owner under it), or only in `in`. A
+// control counts when it and all its parents are visible and it has an
+// area. These need skinui_window (the library skinui_window_automation).
+bool FindControl(const std::string& name, Rect* screen, const WindowImplBase* in = nullptr);
+// A real click at the centre of the control found so.
+bool ClickControl(const std::string& name, const WindowImplBase* in = nullptr);
 
 }  // namespace Automation
 }  // namespace SkinUI

@@ -354,6 +354,16 @@ void OnWindowEvent(WindowHost::Impl* w, const SDL_WindowEvent& we) {
 
 Point GlobalMouse() { return Loop().eventRoot; }
 
+// SDL records a position it sets at once and then drops the X server's
+// confirmation as no change, so moves we make are reported here.
+void MoveTo(WindowHost::Impl* w, Point p) {
+  SDL_SetWindowPosition(w->window, p.x, p.y);
+  HostEvent e;
+  e.type = HostEventType::kMove;
+  SDL_GetWindowPosition(w->window, &e.point.x, &e.point.y);
+  Deliver(w, e);
+}
+
 void OnSysWm(const SDL_SysWMmsg* msg) {
   if (!msg || msg->subsystem != SDL_SYSWM_X11) return;
   const XEvent& xe = msg->msg.x11.event;
@@ -394,8 +404,7 @@ void OnMouseMotion(WindowHost::Impl* w, const SDL_MouseMotionEvent& me) {
   if (w->disabled) return;
   if (w->dragging) {
     const Point now = GlobalMouse();
-    SDL_SetWindowPosition(w->window, w->dragWindow.x + now.x - w->dragMouse.x,
-                          w->dragWindow.y + now.y - w->dragMouse.y);
+    MoveTo(w, Point{w->dragWindow.x + now.x - w->dragMouse.x, w->dragWindow.y + now.y - w->dragMouse.y});
     return;
   }
   HostEvent e;
@@ -647,8 +656,8 @@ void WindowHost::Maximize() {
   impl_->restoreRect = WindowRect();
   impl_->state = SizeState::kMaximized;
   const Rect work = WorkArea();
-  SDL_SetWindowPosition(impl_->window, work.left, work.top);
   SDL_SetWindowSize(impl_->window, work.Width(), work.Height());
+  MoveTo(impl_.get(), Point{work.left, work.top});
 }
 
 void WindowHost::Restore() {
@@ -660,15 +669,15 @@ void WindowHost::Restore() {
     else Show(true);
   } else if (was == SizeState::kMaximized) {
     const Rect r = impl_->restoreRect;
-    SDL_SetWindowPosition(impl_->window, r.left, r.top);
     SDL_SetWindowSize(impl_->window, r.Width(), r.Height());
+    MoveTo(impl_.get(), Point{r.left, r.top});
   }
 }
 
 SizeState WindowHost::State() const { return impl_->state; }
 
 void WindowHost::Move(Point p) {
-  if (impl_->window) SDL_SetWindowPosition(impl_->window, p.x, p.y);
+  if (impl_->window) MoveTo(impl_.get(), p);
 }
 
 void WindowHost::Resize(Size s) {

@@ -26,6 +26,12 @@ QuitState& Quit() {
   return state;
 }
 
+// The host's live windows (UI thread only), painted by PumpMessages itself.
+std::set<HWND>& LiveWindows() {
+  static std::set<HWND> windows;
+  return windows;
+}
+
 std::wstring Widen(const std::string& s) {
   if (s.empty()) return std::wstring();
   const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -188,6 +194,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* w = static_cast<WindowHost::Impl*>(cs->lpCreateParams);
     w->hwnd = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
+    LiveWindows().insert(hwnd);
   }
   WindowHost::Impl* w = FromHwnd(hwnd);
   if (!w) return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -321,6 +328,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       Deliver(hwnd, e);
       return 0;
     case WM_NCDESTROY:
+      LiveWindows().erase(hwnd);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       w->hwnd = nullptr;
       return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -350,6 +358,7 @@ WindowHost::~WindowHost() {
       observer->OnObservedEvent(e);
     }
     // Quietly: the handler may be half destroyed by now.
+    LiveWindows().erase(hwnd);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     impl_->hwnd = nullptr;
     DestroyWindow(hwnd);
@@ -396,7 +405,20 @@ void WindowHost::Minimize() {
 }
 
 void WindowHost::Maximize() {
-  if (impl_->hwnd) ShowWindow(impl_->hwnd, SW_MAXIMIZE);
+  HWND hwnd = impl_->hwnd;
+  if (!hwnd) return;
+  ShowWindow(hwnd, SW_MAXIMIZE);
+  // Wine leaves the screen side of maximising to a window manager: without
+  // one the window stays at its old size on the screen (where clicks land)
+  // and takes that size back at its next reconfiguration. The maximised
+  // place applied once more as a plain move and size settles it; on Windows
+  // it is the place the window already has.
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (IsZoomed(hwnd) && GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi)) {
+    const RECT& w = mi.rcWork;
+    SetWindowPos(hwnd, nullptr, w.left, w.top, w.right - w.left, w.bottom - w.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void WindowHost::Restore() {
@@ -573,6 +595,16 @@ int WindowHost::RunMessageLoop() {
 
 void WindowHost::QuitMessageLoop(int code) { PostQuitMessage(code); }
 
+namespace {
+
+void PaintDueWindows() {
+  const std::vector<HWND> windows(LiveWindows().begin(), LiveWindows().end());
+  for (HWND hwnd : windows)
+    if (LiveWindows().count(hwnd) && GetUpdateRect(hwnd, nullptr, FALSE)) UpdateWindow(hwnd);
+}
+
+}  // namespace
+
 bool WindowHost::PumpMessages(int maxWaitMs) {
   QuitState& quit = Quit();
   if (quit.pending) return false;
@@ -588,6 +620,11 @@ bool WindowHost::PumpMessages(int maxWaitMs) {
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+    // The system makes WM_PAINT only once no posted message is left, so a
+    // steady stream of posts (a download's progress, a handler that
+    // reposts itself) would keep every window unpainted: what a posted
+    // message made dirty is painted right after it.
+    if (msg.hwnd && msg.message != WM_PAINT) PaintDueWindows();
   }
   return true;
 }

@@ -1,5 +1,6 @@
 #include "uikit/window_impl_base.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -25,11 +26,24 @@ WindowImplBase::FailureActions& Failure() {
   return actions;
 }
 
+std::vector<WindowImplBase*>& Live() {
+  static std::vector<WindowImplBase*> windows;
+  return windows;
+}
+
+void Forget(WindowImplBase* w) {
+  auto& live = Live();
+  live.erase(std::remove(live.begin(), live.end(), w), live.end());
+}
+
 }  // namespace
+
+const std::vector<WindowImplBase*>& WindowImplBase::LiveWindows() { return Live(); }
 
 WindowImplBase::WindowImplBase() = default;
 
 WindowImplBase::~WindowImplBase() {
+  Forget(this);
   pm_.SetInvalidateHook(nullptr);
   pm_.RemoveNotifier(this);
   pm_.RemoveMessageFilter(this);
@@ -63,6 +77,7 @@ bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, 
   if (size.cx > 0 && size.cy > 0) options.size = size;
   if (!host_.Create(this, options)) return false;
   id_.store(host_.Id());
+  Live().push_back(this);
   const Size round = pm_.Window().roundCorner;
   if (round.cx > 0 || round.cy > 0) host_.SetRoundRegion(round);
   pm_.SetInvalidateHook([this] { InvalidateHostDirty(); });
@@ -243,6 +258,7 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
       if (armedDue_ >= 0) host_.KillTimer(kControlTimerId);
       armedDue_ = -1;
       id_.store(0);
+      Forget(this);
       pm_.SetInvalidateHook(nullptr);
       OnFinalMessage();
       return true;

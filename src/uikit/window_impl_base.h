@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "uikit/dialog_builder.h"
 #include "uikit/glyphs.h"
@@ -58,6 +59,10 @@ class WindowImplBase : public IHostHandler,
   // A control timer whose expiries reach the control on the UI thread.
   bool SetTimer(Control* control, int id, int periodMs);
   bool KillTimer(Control* control, int id);
+
+  // The windows of this thread whose host is alive, oldest first: what
+  // automation searches for a control by name.
+  static const std::vector<WindowImplBase*>& LiveWindows();
 
   WindowHost& Host() { return host_; }
   const WindowHost& Host() const { return host_; }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -38,14 +39,53 @@ constexpr int kWait = 8000;  // ms; only a bound
 
 class CountingPipeline : public IMainPipeline {
  public:
-  explicit CountingPipeline(int* starts) : starts_(starts) {}
+  CountingPipeline(int* starts, int* downloadFailures) : starts_(starts), downloadFailures_(downloadFailures) {}
   void SetJob(const Job&) override {}
   void Start() override { ++*starts_; }
-  void DownloadFailureReport(int, double, const std::wstring&) override {}
+  void DownloadFailureReport(int, double, const std::wstring&) override { ++*downloadFailures_; }
   void FailureReport(int, double, const std::wstring&, bool) override {}
 
  private:
   int* starts_;
+  int* downloadFailures_;
+};
+
+constexpr unsigned kDriveMessage = kFirstPostedMessage + 500;
+
+// The window with a test's turn in its queue: from inside a prompt's modal
+// run (which blocks the test's own code) the turn looks at the screen and
+// gives the real input.
+class DrivenWindow : public CMainWnd {
+ public:
+  using CMainWnd::CMainWnd;
+  // Reposts itself until `ready` holds (bounded), then runs `act` once.
+  void WhenReady(std::function<bool()> ready, std::function<void()> act) {
+    auto turns = std::make_shared<int>(0);
+    onTurn_ = [this, ready, act, turns] {
+      if (!ready() && ++*turns < 500) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        PostCustomMessage(kDriveMessage);
+        return;
+      }
+      onTurn_ = nullptr;
+      act();
+    };
+    PostCustomMessage(kDriveMessage);
+  }
+
+ protected:
+  intptr_t OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam, bool* handled) override {
+    if (message != kDriveMessage) return CMainWnd::OnCustomMessage(message, wParam, lParam, handled);
+    *handled = true;
+    if (onTurn_) {
+      auto turn = onTurn_;  // may replace itself
+      turn();
+    }
+    return 0;
+  }
+
+ private:
+  std::function<void()> onTurn_;
 };
 
 class MainWindow : public ::testing::Test {
@@ -73,7 +113,8 @@ class MainWindow : public ::testing::Test {
       return d;
     };
     system.shellOpen = [this](const std::wstring& target, const std::wstring&, bool) { opened_.push_back(target); };
-    window_ = std::make_unique<CMainWnd>(std::move(system), std::make_unique<CountingPipeline>(&starts_));
+    window_ = std::make_unique<DrivenWindow>(std::move(system),
+                                             std::make_unique<CountingPipeline>(&starts_, &downloadFailures_));
     ASSERT_TRUE(window_->Create(nullptr, L"Quillon"));
     window_->Host().Move(Point{60, 60});
     window_->ShowWindow();
@@ -120,8 +161,9 @@ class MainWindow : public ::testing::Test {
 
   ScratchDir scratch_;
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-  std::unique_ptr<CMainWnd> window_;
+  std::unique_ptr<DrivenWindow> window_;
   int starts_ = 0;
+  int downloadFailures_ = 0;
   std::vector<std::wstring> opened_;
 };
 
@@ -204,6 +246,28 @@ TEST_F(MainWindow, ARecordTheWindowDidNotPostIsIgnored) {
   ASSERT_TRUE(Automation::WaitFor([&] { return window_->PendingRecords() == 0; }, kWait));
   EXPECT_EQ(Bar(), 35);  // only the window's own record was read
   EXPECT_EQ(CMainWnd::LiveRecords(), 0u);
+}
+
+TEST_F(MainWindow, ADownloadFailureAsksAndRetriesFromInsideThePrompt) {
+  Open();
+  ASSERT_TRUE(Click("defaultInstallBtn"));
+  ASSERT_TRUE(WaitPage(2));
+  bool promptShown = false;
+  // NetworkTipWnd's "okBtn" ("重新安装"), clicked once the prompt shows it.
+  window_->WhenReady(
+      [&] {
+        Rect ok;
+        return Automation::FindControl("okBtn", &ok) && !window_->Host().IsEnabled();
+      },
+      [&] {
+        promptShown = Automation::ClickControl("okBtn");
+      });
+  FromWorker({{1004, 28}});
+  ASSERT_TRUE(Automation::WaitFor([&] { return starts_ == 2; }, kWait));
+  EXPECT_TRUE(promptShown);
+  EXPECT_EQ(downloadFailures_, 1);
+  EXPECT_EQ(Page(), 2);  // the retry's installing page
+  EXPECT_TRUE(window_->Host().IsEnabled());
 }
 
 class StepCounter : public analytics_adapter::Observer {

@@ -106,6 +106,11 @@ TEST(WindowImplBaseTest, BuildsTheLayoutClicksButtonsAndKeepsCaptionLabelsForDra
   ASSERT_TRUE(Automation::Click(w.Host(), kGo));
   ASSERT_TRUE(Automation::WaitFor([&] { return w.Clicks("go") == 2; }, kWait));
   for (const std::string& n : w.notes) EXPECT_NE(n, "click:caption");
+  // Dragged by that label, the window follows the mouse.
+  const Rect before = w.Host().WindowRect();
+  ASSERT_TRUE(Automation::Drag(w.Host(), kCaptionLabel, Point{kCaptionLabel.x + 40, kCaptionLabel.y + 30}));
+  EXPECT_TRUE(Automation::WaitFor([&] { return w.Host().WindowRect() == before.Offset(40, 30); }, kWait))
+      << w.Host().WindowRect().left << "," << w.Host().WindowRect().top;
   EXPECT_TRUE(w.Host().IsAlive());
   EXPECT_EQ(w.ready, 1);
 }
@@ -195,8 +200,7 @@ TEST(WindowImplBaseTest, CloseButtonEndsTheModalRunWithOneUnlessTheWindowKeepsIt
 TEST(WindowImplBaseTest, TitleButtonsMaximiseToTheWorkAreaAndRestore) {
   TestWindow w;
   Open(w);
-  const Rect m = w.FindControl("maxbtn")->GetPos();
-  ASSERT_TRUE(Automation::Click(w.Host(), Point{(m.left + m.right) / 2, (m.top + m.bottom) / 2}));
+  ASSERT_TRUE(Automation::ClickControl("maxbtn", &w));
   const Rect work = WindowHost::WorkArea();
   ASSERT_TRUE(Automation::WaitFor(
       [&] {
@@ -206,9 +210,15 @@ TEST(WindowImplBaseTest, TitleButtonsMaximiseToTheWorkAreaAndRestore) {
       },
       kWait));
 
-  // The restore button's notification straight from the manager: under
-  // wine64 on Xvfb real input does not reach a maximised window.
-  w.PaintManager().SendNotify(w.FindControl("restorebtn"), "click");
+  // The window itself, not only its client, fills the work area, and real
+  // input reaches it there.
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.Host().WindowRect() == work; }, kWait))
+      << w.Host().WindowRect().left << "," << w.Host().WindowRect().top << " " << w.Host().WindowRect().right << ","
+      << w.Host().WindowRect().bottom;
+  Rect restore;
+  ASSERT_TRUE(Automation::FindControl("restorebtn", &restore, &w));
+  EXPECT_GE(restore.left, work.left + 200);  // on the right of the maximised window, on the screen
+  ASSERT_TRUE(Automation::ClickControl("restorebtn", &w));
   ASSERT_TRUE(Automation::WaitFor(
       [&] { return w.Host().State() == SizeState::kRestored && w.PaintManager().GetClientSize().cx == 240; },
       kWait));
