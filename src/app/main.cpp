@@ -38,11 +38,18 @@ int RunSetup() {
   StartupSteps steps;
   steps.prepareToolkit = PrepareToolkit;
   steps.runMainWindow = [&window]() -> int {
-    window = std::make_unique<CMainWnd>();
-    if (window->Create(nullptr, L"Quillon")) {
-      window->CenterWindow();
-      window->ShowModal();
+    if (!WindowsCanShow()) {
+      UTILS_LOG(L"no display for the main window");
+      return kExitNoWindow;
     }
+    window = std::make_unique<CMainWnd>();
+    if (!window->Create(nullptr, L"Quillon")) {
+      // No window at all (no display, say) is no installation that ran.
+      UTILS_LOG(L"the main window cannot be created");
+      return kExitNoWindow;
+    }
+    window->CenterWindow();
+    window->ShowModal();
     // The window's own result is not the process's.
     return 0;
   };

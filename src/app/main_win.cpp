@@ -8,6 +8,8 @@ namespace App {
 // instance: the executable holds the skin and the icon.
 void PrepareToolkitPlatform() {}
 
+bool WindowsCanShow() { return true; }
+
 }  // namespace App
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return App::RunSetup(); }

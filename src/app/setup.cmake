@@ -16,6 +16,9 @@ if(WIN32)
   set_target_properties(quillon-setup PROPERTIES OUTPUT_NAME QuillonSetup WIN32_EXECUTABLE ON)
   # Sections nothing reaches are left out of the product.
   target_link_options(quillon-setup PRIVATE -municode -Wl,--gc-sections)
+else()
+  find_package(X11 REQUIRED)
+  target_link_libraries(quillon-setup PRIVATE X11::X11)
 endif()
 
 # The stripped product, whose size is what a user downloads.

@@ -135,3 +135,23 @@ TEST_F(SilentInstall, ASecondInstanceLeavesAtOnceAndSilently) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without a display and without -silent=true there is nothing to show: the
+// run ends with 10 at once instead of a window nobody sees.
+TEST_F(SilentInstall, WithoutADisplayTheWindowRunEndsAtOnce) {
+  if (!quillon_test::ExecutableSuffix().empty()) GTEST_SKIP() << "Windows always has its desktop";
+  quillon_test::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
+  Config(server.ShortUrl());
+  const char* display = getenv("DISPLAY");
+  const std::string savedDisplay = display ? display : "";
+  install_test::SetEnvironment("DISPLAY", nullptr);
+  const SetupRun run = RunSetup(L"", std::chrono::seconds(60));
+  if (!savedDisplay.empty()) install_test::SetEnvironment("DISPLAY", savedDisplay.c_str());
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 10u);
+  EXPECT_TRUE(server.Requests().empty());
+}
+
+}  // namespace
