@@ -24,6 +24,16 @@ list(APPEND CMAKE_PREFIX_PATH ${QUILLON_DEPS})
 
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
+# The Windows programs are linked statically: zlib's import library would
+# make them need a zlib1.dll that no Windows has. A cache from before this
+# rule is searched again.
+if(WIN32)
+  set(ZLIB_USE_STATIC_LIBS ON)
+  if(ZLIB_LIBRARY_RELEASE MATCHES "\\.dll\\.a$")
+    unset(ZLIB_LIBRARY_RELEASE CACHE)
+    unset(ZLIB_LIBRARY CACHE)
+  endif()
+endif()
 find_package(ZLIB REQUIRED)
 find_package(jsoncpp CONFIG REQUIRED)
 find_package(GTest CONFIG REQUIRED)

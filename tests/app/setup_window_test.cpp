@@ -1,0 +1,240 @@
+// The real installer, as a user meets it: the executable started as a
+// child process on the test's display, its window found on the screen, its
+// buttons clicked with real input at their places, and what the
+// installation left behind checked afterwards. With QUILLON_SCREENSHOTS
+// set to a folder, every page and prompt met is saved there as a PNG.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "setup_fixture.h"
+#include "support/package_server.h"
+#include "support/setup_pilot.h"
+#include "uikit/automation.h"
+#include "uikit/window_host.h"
+
+namespace {
+
+using setup_test::Field;
+namespace fs = std::filesystem;
+namespace qt = quillon_test;
+
+constexpr int kWindowMs = 60000;
+
+class SetupWindow : public setup_test::SetupFixture {
+ protected:
+  void TearDown() override {
+    if (child_) {
+      uint32_t code = 0;
+      if (!child_->WaitFor(0, &code)) child_->Terminate();
+      child_.reset();
+    }
+    SetupFixture::TearDown();
+  }
+
+  // Starts the copy and waits for its window.
+  bool Start(const std::wstring& arguments = L"") {
+    child_ = std::make_unique<Utils::PipedProcess>();
+    child_->Start(qt::Quoted(setup_) + (arguments.empty() ? L"" : L" " + arguments));
+    return qt::WaitForWindow(qt::kMainTitle, qt::kMainClass, kWindowMs, &window_);
+  }
+  // Waits (bounded) for the installer to exit; its exit code.
+  bool Exited(uint32_t* code, uint32_t ms = 60000) { return child_->WaitFor(ms, code); }
+
+  void Click(const std::string& control, int page) {
+    ASSERT_TRUE(qt::FindTopLevelWindow(qt::kMainTitle, qt::kMainClass, &window_));
+    ASSERT_TRUE(qt::ClickControl(window_, qt::kMainLayout, control, page)) << control;
+  }
+  // The prompt `layout` shows; clicks `button` in it.
+  bool WaitForPrompt(qt::ScreenRect* prompt, const std::string& shot = "") {
+    if (!qt::WaitForWindow(qt::kPromptTitle, "", kWindowMs, prompt)) return false;
+    // Drawn once the prompt has shown its texts, not only its frame.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Shot(*prompt, shot);
+    return true;
+  }
+  void AnswerPrompt(const std::string& layout, const std::string& button, const std::string& shot = "") {
+    qt::ScreenRect prompt;
+    ASSERT_TRUE(WaitForPrompt(&prompt, shot)) << layout;
+    ASSERT_TRUE(qt::ClickControl(prompt, layout, button, -1)) << layout << " " << button;
+    EXPECT_TRUE(qt::WaitForNoWindow(qt::kPromptTitle, "", kWindowMs));
+  }
+
+  // Bounded wait for the installation record the finished page comes with.
+  bool Installed(const fs::path& folder, int ms = 120000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+      if (Install::ReadRegistryRecords().previousInstallPath == folder.wstring() &&
+          fs::exists(folder / "velmotranslate.exe")) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+  }
+
+  // The finished page: shot, then "立即体验" closes the window and the
+  // process ends with 0.
+  void FinishAndExit(const std::string& shot = "") {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // the finished animation runs 1.8 s
+    Shot(window_, shot);
+    Click("openProduceBtn", 3);
+    uint32_t code = 1;
+    ASSERT_TRUE(Exited(&code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(qt::WaitForNoWindow(qt::kMainTitle, qt::kMainClass, 10000));
+  }
+
+  void Shot(const qt::ScreenRect& area, const std::string& name) {
+    const char* folder = getenv("QUILLON_SCREENSHOTS");
+    if (!folder || !*folder || name.empty()) return;
+    const std::string suffix = qt::ExecutableSuffix().empty() ? "linux" : "wine64";
+    EXPECT_TRUE(qt::SaveScreenPng(area, std::string(folder) + "/" + name + "-" + suffix + ".png"));
+  }
+
+  fs::path DefaultFolder() const { return Install::DefaultInstallFolder(L"", L"").folder; }
+
+  std::unique_ptr<Utils::PipedProcess> child_;
+  qt::ScreenRect window_;
+};
+
+TEST_F(SetupWindow, OneClickInstallsAndReportsAsTheWindowDoes) {
+  const bool shots = getenv("QUILLON_SCREENSHOTS") != nullptr;
+  // Slow enough, for screenshots only, to see the installing page.
+  std::vector<std::string> flags;
+  if (shots) flags = {"--rate", "2000000"};
+  qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage(), flags);
+  ASSERT_TRUE(server.ready());
+  Config(server.ShortUrl(), shots ? L"-demo-startup=NonStartup -demo-slow=800" : L"-demo-startup=NonStartup");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(window_.Width(), 600);
+  EXPECT_EQ(window_.Height(), 400);
+  // Centred on the screen.
+  const SkinUI::Rect work = SkinUI::WindowHost::WorkArea();
+  EXPECT_NEAR(window_.left, work.left + (work.right - work.left - 600) / 2, 2);
+  Shot(window_, "page-0-start");
+
+  Click("defaultInstallBtn", 0);
+  if (shots) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    Shot(window_, "page-2-installing");
+  }
+  const fs::path folder = DefaultFolder();
+  ASSERT_TRUE(Installed(folder));
+  FinishAndExit("page-3-finished");
+
+  ExpectInstalledRecords(folder);
+  EXPECT_TRUE(CollectorGot({Field("kx_name", "安装中"), Field("kx_name", "立即安装"), Field("kx_name", "立即体验"),
+                            Field("kx_task_name", "下载器启动"), Field("kx_task_name", "开始下载大包"),
+                            Field("kx_task_name", "大包下载完毕"), Field("kx_task_name", "安装成功")}))
+      << collector_.Errors();
+}
+
+// "自定义安装", then a folder of the user's own: the text typed at the end
+// of the proposed folder makes another folder, with "velmotranslate" below.
+TEST_F(SetupWindow, TheCustomPageInstallsIntoAnotherFolder) {
+  qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
+  Config(server.ShortUrl(), L"-demo-startup=NonStartup");
+  ASSERT_TRUE(Start());
+  Click("customeBtn", 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Click("installDirEdit", 1);
+  // The click focuses the field (and turns text input on) in the
+  // installer's own time: a user's keys come later than a program's.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyEnd));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  ASSERT_TRUE(qt::TypeText("2"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Shot(window_, "page-1-custom");
+  Click("customeInstallBtn", 1);
+  const fs::path folder = fs::path(DefaultFolder().wstring() + L"2") / "velmotranslate";
+  ASSERT_TRUE(Installed(folder)) << folder << " / " << Utils::WideToUtf8(Install::ReadRegistryRecords().previousInstallPath);
+  FinishAndExit();
+  ExpectInstalledRecords(folder);
+  EXPECT_TRUE(CollectorGot({Field("kx_name", "自定义安装"), Field("kx_name", "自定义安装_立即安装")}));
+}
+
+// The package server is down at first: the download fails, the network
+// prompt shows; the server comes back and "重新安装" installs.
+TEST_F(SetupWindow, AFailedDownloadPromptsAndTheRetrySucceeds) {
+  int port = 0;
+  std::string url;
+  {
+    // A port that was free a moment ago, and nothing listens there now.
+    qt::PackageServer probe("velmotranslate.exe", "x");
+    ASSERT_TRUE(probe.ready());
+    port = probe.port();
+    url = probe.ShortUrl();
+  }
+  Config(url, L"-demo-startup=NonStartup");
+  ASSERT_TRUE(Start());
+  Click("defaultInstallBtn", 0);
+  qt::ScreenRect prompt;
+  ASSERT_TRUE(WaitForPrompt(&prompt, "prompt-network"));
+
+  qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage(), {"--port", std::to_string(port)});
+  ASSERT_TRUE(server.ready());
+  ASSERT_TRUE(qt::ClickControl(prompt, "NetworkTipWnd.xml", "okBtn", -1));
+  const fs::path folder = DefaultFolder();
+  ASSERT_TRUE(Installed(folder));
+  FinishAndExit();
+  ExpectInstalledRecords(folder);
+  EXPECT_FALSE(server.Requests("GET").empty());
+  EXPECT_TRUE(CollectorGot({Field("kx_task_name", "下载失败原因"), Field("kx_task_name", "安装成功")}));
+}
+
+// The package reports a failure: the install prompt (2004), and the start
+// page again.
+TEST_F(SetupWindow, AFailedPackagePromptsAndLeavesNoRecord) {
+  qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
+  Config(server.ShortUrl(), L"-demo-error -demo-startup=NonStartup");
+  ASSERT_TRUE(Start());
+  Click("defaultInstallBtn", 0);
+  AnswerPrompt("MessageBox2Wnd.xml", "closebtn", "prompt-install-failed");
+  EXPECT_EQ(Install::ReadRegistryRecords().previousInstallPath, L"");
+  Click("closebtn", 0);
+  AnswerPrompt("ExitTipWnd.xml", "okBtn", "prompt-exit");
+  uint32_t code = 1;
+  ASSERT_TRUE(Exited(&code));
+  EXPECT_TRUE(CollectorGot({Field("kx_task_name", "安装失败原因")}));
+}
+
+// An installed copy: the window asks first ("安装最新版本"), removes the old
+// version with its own uninstaller, then installs again. Meanwhile a second
+// installer leaves at once with -1 and shows nothing.
+TEST_F(SetupWindow, AnOlderVersionIsRemovedFirstAndASecondCopyLeaves) {
+  qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
+  Config(server.ShortUrl(), L"-demo-startup=NonStartup");
+  const setup_test::SetupRun first = RunSetup(L"-silent=true");
+  ASSERT_EQ(first.exitCode, 0u);
+  const fs::path folder = DefaultFolder();
+  ASSERT_TRUE(fs::exists(folder / "uninst.ep"));
+  const fs::path marker = folder / "demo-package.args";
+  fs::remove(marker);
+
+  // The question comes before the window shows.
+  child_ = std::make_unique<Utils::PipedProcess>();
+  child_->Start(qt::Quoted(setup_));
+  qt::ScreenRect prompt;
+  ASSERT_TRUE(WaitForPrompt(&prompt, "prompt-installed"));
+  const setup_test::SetupRun second = RunSetup(L"");
+  EXPECT_TRUE(setup_test::IsMinusOne(second.exitCode)) << second.exitCode;
+  EXPECT_TRUE(second.lines.empty());
+  qt::ScreenRect ignored;
+  EXPECT_FALSE(qt::FindTopLevelWindow(qt::kMainTitle, qt::kMainClass, &ignored));
+  ASSERT_TRUE(qt::ClickControl(prompt, "InstalledPathTipWnd.xml", "okBtn", -1));
+  ASSERT_TRUE(qt::WaitForWindow(qt::kMainTitle, qt::kMainClass, kWindowMs, &window_));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (!fs::exists(marker) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(fs::exists(marker));
+  ASSERT_TRUE(Installed(folder));
+  FinishAndExit();
+  ExpectInstalledRecords(folder);
+}
+
+}  // namespace
