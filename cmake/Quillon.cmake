@@ -46,13 +46,19 @@ function(quillon_add_tool name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 endfunction()
 
-# quillon_add_test(name SOURCES ... LIBS ... [DISPLAY] [COMPOSITOR]): one
+# quillon_add_test(name SOURCES ... LIBS ... [DISPLAY] [COMPOSITOR]
+#                  [WINDOWS_LOCKS lock...]): one
 # GoogleTest executable. On Linux every case is its own ctest entry. Under
 # Wine each process start costs about a second, so there the executable is
 # one entry. DISPLAY runs the executable (as one entry on every target) on an
 # X server of its own (scripts/with-display); COMPOSITOR adds a compositor.
+# WINDOWS_LOCKS names what the executable shares with other tests under
+# Wine, where the registry and named kernel objects belong to the one prefix
+# ("user_records": the installation's registry key; "instance_mutex": the
+# installer's single-instance mutex). On Linux tests steer those through the
+# environment instead, so they run side by side.
 function(quillon_add_test name)
-  cmake_parse_arguments(T "DISPLAY;COMPOSITOR" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY;COMPOSITOR" "TIMEOUT" "SOURCES;LIBS;WINDOWS_LOCKS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
@@ -69,12 +75,15 @@ function(quillon_add_test name)
     if(WIN32)
       # A Windows suite shares one screen: tests that read screen pixels or
       # click at screen points must not meet another test's windows there.
-      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK suite_display)
+      list(APPEND T_WINDOWS_LOCKS suite_display)
     endif()
   elseif(WIN32)
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${T_TIMEOUT})
+  endif()
+  if(WIN32 AND T_WINDOWS_LOCKS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_WINDOWS_LOCKS}")
   endif()
 endfunction()
