@@ -56,8 +56,9 @@ int Grey(Argb c) { return c & 0xFF; }
 class FrameShadowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    // The compositor starts with the test; its selection shows when it runs.
-    for (int i = 0; i < 100 && !CWndShadow::Available(); ++i) {
+    // The compositor starts with the test; its selection shows when it runs,
+    // which on a loaded machine can take many seconds.
+    for (int i = 0; i < 1200 && !CWndShadow::Available(); ++i) {
       if (!CWndShadow::Initialize()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   }
