@@ -26,6 +26,18 @@ const wchar_t kProductExe[] = L"velmotranslate.exe";
 const wchar_t kOldUninstallerCopy[] = L"velmotranslate_un_asa.exe";
 constexpr int kLowDiskTextId = 104;
 constexpr uint64_t kPatientAfterMs = 60000;
+// The progress text's two wordings, localised by the language table when it
+// holds them; the built-in Chinese otherwise.
+constexpr int kWaitTextId = 110;
+constexpr int kPatientTextId = 111;
+const char kWaitFormat[] = "正在安装中:%d%%，请稍候...";
+const char kPatientFormat[] = "正在安装中:%d%%，请耐心等待...";
+
+std::string WordingFormat(bool patient) {
+  const std::optional<std::string> localised = SkinUI::LocalText(patient ? kPatientTextId : kWaitTextId);
+  if (localised && !localised->empty()) return *localised;
+  return patient ? kPatientFormat : kWaitFormat;
+}
 constexpr double kGiB = 1073741824.0;
 // The longest period a system timer accepts.
 constexpr uint32_t kLongestTimerMs = 0x7FFFFFFF;
@@ -339,7 +351,7 @@ std::string MainController::ProgressFormat() const {
   std::string format = view_.GetUserData("progressLb");
   if (!format.empty()) return format;
   const bool patient = downloadTiming_ && system_.nowMs() - downloadStart_ > kPatientAfterMs;
-  return patient ? "正在安装中:%d%%，请耐心等待..." : "正在安装中:%d%%，请稍候...";
+  return WordingFormat(patient);
 }
 
 void MainController::ShowProgress(int percentage) {
@@ -400,7 +412,7 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       const std::string message = text.empty() ? std::string("安装失败") : Utf8(text);
       view_.ShowPrompt("MessageBox2Wnd.xml", message, std::string(kTipCaption));
       if (view_.GetValue("installPrg") >= 70) {
-        view_.SetText("progressLb", "正在安装中:0%，请稍候...");
+        view_.SetText("progressLb", FormatProgress(WordingFormat(false), 0));
         view_.SetValue("installPrg", 0);
       }
       view_.SelectItem("mainTabLt", kStartPage);

@@ -163,6 +163,15 @@ TEST(SkinPackage, LanguageTableCoversEveryTokenInAllThreeLanguages) {
     for (unsigned char c : e["en-US"].asString()) EXPECT_LT(c, 0x80) << e["id"].asInt();
   }
   EXPECT_TRUE(byId.count(104)) << "the low-disk-space text";
+  // The progress text's two wordings are formats with exactly one %d.
+  for (int id : {110, 111}) {
+    ASSERT_TRUE(byId.count(id)) << id;
+    for (const char* tag : {"en-US", "zh-CN", "zh-TW"}) {
+      const std::string format = byId[id][tag].asString();
+      EXPECT_NE(format.find("%d"), std::string::npos) << id << " " << tag;
+      EXPECT_EQ(format.find("%d", format.find("%d") + 2), std::string::npos) << id << " " << tag;
+    }
+  }
   std::string xml = ReadText(kRes + "/mainWnd.xml");
   std::regex token("%\\{(\\d+)\\}");
   int tokens = 0;

@@ -685,6 +685,24 @@ TEST_F(MainControllerTest, AfterSixtySecondsOfDownloadTheWordingAsksForPatience)
   EXPECT_FLOAT_EQ(reports_.elapsedOf[L"大包下载完毕"], 60.001f);
 }
 
+// A language table with both wordings speaks the chosen language, also in
+// the reset after a failed package; the 60-second rule still picks between
+// them.
+TEST_F(MainControllerTest, TheLanguageTablesWordingsReplaceTheBuiltInOnes) {
+  SkinUI::AddLocalText(110, "Installing: %d%%, please wait...");
+  SkinUI::AddLocalText(111, "Installing: %d%%, thank you for your patience...");
+  Start();
+  InstallNow();
+  Notify(1001);
+  Notify(1002, 0.5);
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 35%, please wait...");
+  clock_ += 60001;
+  Notify(1002, 1.0);
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 70%, thank you for your patience...");
+  Notify(2004);
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 0%, please wait...");
+}
+
 TEST_F(MainControllerTest, TheSkinsFormatIsUsedButNeverAsAPrintfFormat) {
   Start();
   view_.Get("progressLb")->userData = "%s%n %d%% %x";

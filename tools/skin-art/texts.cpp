@@ -6,8 +6,8 @@ namespace skinart {
 
 const std::vector<Text>& Texts() {
   // 1-29: texts of the main window's layout; 104: the low-disk-space
-  // prompt, looked up by the window itself. The progress text is the
-  // window's own ("progressLb" has no format), so it has no ids here.
+  // prompt and 110/111: the progress text's two wordings (a format with
+  // one %d), both looked up by the window itself.
   static const std::vector<Text> texts = {
       {2, "Fast, private translation on your desktop", "快速、安心的桌面翻译工具", "快速、安心的桌面翻譯工具"},
       {3, "Install now", "立即安装", "立即安裝"},
@@ -27,6 +27,9 @@ const std::vector<Text>& Texts() {
       {104, "There is not enough free space on this drive: Quillon needs at least 1 GB. Please choose another folder.",
        "磁盘剩余空间不足，安装 Quillon 至少需要 1 GB，请选择其他安装位置。",
        "磁碟剩餘空間不足，安裝 Quillon 至少需要 1 GB，請選擇其他安裝位置。"},
+      {110, "Installing: %d%%, please wait...", "正在安装中:%d%%，请稍候...", "正在安裝中:%d%%，請稍候..."},
+      {111, "Installing: %d%%, thank you for your patience...", "正在安装中:%d%%，请耐心等待...",
+       "正在安裝中:%d%%，請耐心等待..."},
   };
   return texts;
 }
