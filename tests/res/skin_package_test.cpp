@@ -85,14 +85,17 @@ TEST(SkinPackage, EveryLayoutNamesEachControlOnceWithItsWindowSettings) {
   }
 }
 
-TEST(SkinPackage, BothFrameLabelsPlayTheSixtyFrames) {
+// The installing page spins through sixty frames without end; the finished
+// page's ring closes once in thirty and keeps its last frame.
+TEST(SkinPackage, TheFrameLabelsPlayTheirSequences) {
   std::string xml = ReadText(kRes + "/mainWnd.xml");
-  std::regex re("<SequenceLabel name=\"(\\w+)\"[^>]*sequencebkimage=\"res\\\\mainWnd\\\\installBtnAnimate\\\\%\\.3d\\.png\""
-                "[^>]*sequencecount=\"60\" sequencespan=\"30\"");
+  std::regex re("<SequenceLabel name=\"(\\w+)\"[^>]*sequencebkimage=\"res\\\\mainWnd\\\\(\\w+)\\\\%\\.3d\\.png\""
+                "[^>]*sequencecount=\"(\\d+)\" sequencespan=\"30\" sequenceloop=\"(\\w+)\"");
   std::set<std::string> found;
   for (auto it = std::sregex_iterator(xml.begin(), xml.end(), re); it != std::sregex_iterator(); ++it)
-    found.insert((*it)[1].str());
-  EXPECT_EQ(found, (std::set<std::string>{"progressAnLb", "finishedLbl"}));
+    found.insert((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str() + " " + (*it)[4].str());
+  EXPECT_EQ(found, (std::set<std::string>{"progressAnLb installBtnAnimate 60 true",
+                                          "finishedLbl finishAnimate 30 false"}));
 }
 
 void ListFiles(const std::string& dir, const std::string& prefix, std::set<std::string>& out) {
@@ -126,7 +129,13 @@ TEST(SkinPackage, LayoutsAndImagesMatch) {
         named.insert(path);
         continue;
       }
-      for (int i = 0; i < 60; ++i) {
+      // A frame pattern names as many frames as its control's count.
+      const size_t tagEnd = xml.find('>', it->position());
+      const std::string tail = xml.substr(it->position(), tagEnd - it->position());
+      std::smatch count;
+      const int frames = std::regex_search(tail, count, std::regex("sequencecount=\"(\\d+)\""))
+                             ? std::stoi(count[1].str()) : 60;
+      for (int i = 0; i < frames; ++i) {
         char num[8];
         std::snprintf(num, sizeof num, "%03d", i);
         named.insert(path.substr(0, pat) + num + path.substr(pat + 4));

@@ -48,6 +48,8 @@ constexpr int kPromptCloseW = 28, kPromptCloseH = 24;
 constexpr int kBoxRadius = 6;
 constexpr int kLogo = 72, kFinished = 88, kSpinner = 112, kIcon = 40, kCheck = 16;
 constexpr int kSpinnerFrames = 60;
+// The finished page's ring closes once around the check mark and stays shut.
+constexpr int kClosingFrames = 30;
 constexpr float kSpinnerRadius = 50, kSpinnerStroke = 5.5f, kSpinnerSweep = 120;
 
 Rgba C(uint32_t rgb, float a = 1) { return Hex(rgb, a); }
@@ -173,6 +175,22 @@ Canvas Spinner(int frame) {
     return C(kBrand, t * t * (3 - 2 * t));
   };
   c.Fill(arc, fade);
+  return c;
+}
+
+Canvas ClosingRing(int frame) {
+  Canvas c(kSpinner, kSpinner);
+  float h = kSpinner / 2.0f, hw = kSpinnerStroke / 2;
+  c.Fill(Ring(Circle(h, h, kSpinnerRadius), hw), C(kBrand, 0.12f));
+  // Eased out, so the ring slows as it meets its start; the last frame is
+  // the whole ring.
+  float t = static_cast<float>(frame + 1) / kClosingFrames;
+  float sweep = 360.0f * (1 - (1 - t) * (1 - t) * (1 - t));
+  if (frame + 1 >= kClosingFrames) {
+    c.Fill(Ring(Circle(h, h, kSpinnerRadius), hw), C(kBrand));
+  } else if (sweep > 0.5f) {
+    c.Fill(Arc(h, h, kSpinnerRadius, -90, -90 + sweep, hw), C(kBrand));
+  }
   return c;
 }
 
@@ -338,6 +356,11 @@ std::vector<Image> DrawAll() {
     char name[64];
     std::snprintf(name, sizeof name, "installBtnAnimate/%03d.png", f);
     add(m + name, Spinner(f));
+  }
+  for (int f = 0; f < kClosingFrames; ++f) {
+    char name[64];
+    std::snprintf(name, sizeof name, "finishAnimate/%03d.png", f);
+    add(m + name, ClosingRing(f));
   }
   // The disabled ("4") images are left out: the layouts name them and a
   // missing image is simply not drawn.

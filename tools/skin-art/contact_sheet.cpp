@@ -26,7 +26,8 @@ Canvas ZoomSheet(const std::vector<Image>& images, int zoom) {
   // The marks and icons, magnified pixel for pixel, to judge their edges.
   std::vector<const Image*> picked;
   for (const Image& im : images)
-    if (im.canvas.width() <= 112 && im.canvas.height() <= 112 && im.path.find("installBtnAnimate/0") == std::string::npos)
+    if (im.canvas.width() <= 112 && im.canvas.height() <= 112 && im.path.find("installBtnAnimate/0") == std::string::npos &&
+        im.path.find("finishAnimate/0") == std::string::npos)
       picked.push_back(&im);
   const int W = 1600, gap = 12;
   int x = gap, y = gap, rowH = 0;
@@ -55,6 +56,11 @@ Canvas ContactSheet(const std::vector<Image>& images) {
   std::vector<Tile> tiles;
   for (const Image& im : images) {
     bool frame = im.path.find("installBtnAnimate/") != std::string::npos;
+    bool closing = im.path.find("finishAnimate/") != std::string::npos;
+    if (closing) {
+      int n = std::stoi(im.path.substr(im.path.size() - 7, 3));
+      if (n % 10 != 9) continue;
+    }
     if (frame) {
       int n = std::stoi(im.path.substr(im.path.size() - 7, 3));
       if (n % 10 != 0 && n != 59) continue;

@@ -257,7 +257,7 @@ void Page3(Mock& m, int lang) {
   m.Img("mainWnd/bg4.png", {0, 0, 600, 400});
   TitleButtons(m);
   m.Txt("Quillon", {18, 0, 118, 35}, Style(14, kWhite, kLeft, true));
-  m.Img("mainWnd/installBtnAnimate/059.png", {244, 60, 356, 172});
+  m.Img("mainWnd/finishAnimate/029.png", {244, 60, 356, 172});
   m.Img("mainWnd/finished.png", {256, 72, 344, 160});
   m.Txt("Quillon", {20, 186, 580, 220}, Style(20, kInk, kCenter, true));
   m.Txt(TextOf(14, lang), {20, 220, 580, 242}, Style(14, kMuted, kCenter));
