@@ -318,6 +318,7 @@ size_t CMTCurlDownloader::WritePart(char* data, size_t size, size_t count, void*
   size_t n = size * count;
   const int64_t room = node->lastOffset - node->nextOffset + 1;
   if (static_cast<int64_t>(n) > room) n = static_cast<size_t>(room);
+  node->owner->hasher_.Pace(node->rangeStart == 0 ? 0 : 1);
   const size_t written = std::fwrite(data, 1, n, node->file);
   node->nextOffset += static_cast<int64_t>(written);
   node->received += static_cast<int64_t>(written);
