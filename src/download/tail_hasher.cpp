@@ -73,13 +73,19 @@ void CTailHasher::Run(std::vector<Piece> pieces) {
     const int index = static_cast<int>(i);
     FILE* file = nullptr;
     int64_t done = 0;
+    int64_t backlog = 0;
     bool failed = false;
     for (;;) {
       if (abandoned_.load()) break;
       // Read the finishing flag before reading: once it is seen, a read
       // that comes up short has met the real end of the file.
       const bool last = finishing_.load();
-      if (!file) file = Utils::OpenFile(piece.first, "rb");
+      if (!file) {
+        file = Utils::OpenFile(piece.first, "rb");
+        // Bytes stored before hashing began (a resumed part file) are a
+        // backlog of their own: only the writers' new bytes count for pacing.
+        if (file) backlog = std::max<int64_t>(0, Utils::FileSize(piece.first));
+      }
       size_t n = 0;
       if (file) {
         size_t want = kBlock;
@@ -93,7 +99,7 @@ void CTailHasher::Run(std::vector<Piece> pieces) {
           // once it has half caught up.
           int64_t stored = Utils::FileSize(piece.first);
           if (piece.second >= 0) stored = std::min(stored, piece.second);
-          const int64_t lead = stored - done;
+          const int64_t lead = stored - std::max(done, backlog);
           if (lead > kMaxLead) SetBehind(index);
           else if (lead < kMaxLead / 2) SetBehind(-1);
           continue;

@@ -10,9 +10,11 @@
 // When the machine rather than the network is the limit, the writers
 // could store the package far faster than it can be hashed, and the digest
 // would then come long after the last byte. So the writers Pace
-// themselves: while the hashing thread has more than kMaxLead stored bytes
-// of the piece it is on still to hash, each write waits a little, which
-// leaves the processor to the hashing thread. A slow network never meets
+// themselves: while the hashing thread has more than kMaxLead bytes that
+// the writers stored in the piece it is on still to hash, each write waits
+// a little, which leaves the processor to the hashing thread (the bytes a
+// piece held before hashing began do not count: a resumed part file does
+// not hold its download back). A slow network never meets
 // the limit; a stuck hashing thread only slows the writers, never stops
 // them (every wait is short).
 //
