@@ -14,9 +14,9 @@
 // the writers stored in the piece it is on still to hash, each write waits
 // a little, which leaves the processor to the hashing thread (the bytes a
 // piece held before hashing began do not count: a resumed part file does
-// not hold its download back). A slow network never meets
-// the limit; a stuck hashing thread only slows the writers, never stops
-// them (every wait is short).
+// not hold its download back). A slow network never meets the limit; a
+// stuck hashing thread only slows the writers, never stops them (every
+// wait is short).
 //
 // Threads: Begin, Finish and Abandon are called by the owner, one at a
 // time; Pace by any writer; the hashing thread only reads the files.
@@ -52,9 +52,10 @@ class CTailHasher {
   std::pair<std::string, int64_t> Finish();
   // Stops without a digest and closes the files.
   void Abandon();
-  // Called by a writer before it stores more: returns at once unless the
-  // hashing thread is far behind, and otherwise after it has caught up
-  // or kLongestPace.
+  // Called by the writer of `piece` (its index in Begin's list) before it
+  // stores more: returns at once unless the hashing thread is far behind
+  // on that piece or an earlier one, and otherwise once it has half caught
+  // up, or after 50 ms at most.
   void Pace(size_t piece = 0);
 
   static constexpr int64_t kMaxLead = 32 << 20;
