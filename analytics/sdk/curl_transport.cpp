@@ -1,9 +1,12 @@
 // The libcurl transport. libcurl's global initialisation belongs to the
-// program's start-up; this file only uses easy handles.
+// program's start-up; this file only uses easy handles. Posts take the
+// user's proxy as the package transfers do, with the same fall-back to a
+// direct connection.
 #include <curl/curl.h>
 
 #include <stdexcept>
 
+#include "download/proxy.h"
 #include "http_sender.h"
 
 namespace analytics_sdk {
@@ -33,7 +36,7 @@ class CurlTransport : public HttpTransport {
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = PerformThroughProxy(curl, url);
     if (code != CURLE_OK) {
       response.status = -1;
       response.body = curl_easy_strerror(code);

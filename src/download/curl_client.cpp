@@ -183,6 +183,7 @@ size_t CurlClient::WriteBody(char* data, size_t size, size_t count, void* object
     if (!self->FirstChunk(sink, data, n)) return 0;
   }
   if (!sink->file || n == 0) return 0;
+  self->hasher_.Pace();
   return std::fwrite(data, 1, n, sink->file);
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/installer_config.h"
 #include "curl_client.h"
+#include "part_join.h"
 #include "proxy.h"
 #include "utils/file_io.h"
 #include "utils/log.h"
@@ -16,7 +17,6 @@ namespace {
 constexpr int kBudget = 12;
 constexpr int kPartialFile = 18;  // CURLE_PARTIAL_FILE
 constexpr size_t kFileBuffer = 1 << 20;
-constexpr size_t kJoinBlock = 1 << 20;
 
 bool IsFileUrl(const std::wstring& url) { return url.compare(0, 8, L"file:///") == 0; }
 
@@ -28,16 +28,6 @@ FILE* OpenPartFile(const std::wstring& path, const char* mode) {
   FILE* file = Utils::OpenFile(path, mode);
   if (file) std::setvbuf(file, nullptr, _IOFBF, kFileBuffer);
   return file;
-}
-
-// Appends the whole of `from` to `to`; false when a read or write fails.
-bool AppendFile(FILE* from, FILE* to) {
-  std::unique_ptr<char[]> block(new char[kJoinBlock]);
-  size_t n;
-  while ((n = std::fread(block.get(), 1, kJoinBlock, from)) > 0) {
-    if (std::fwrite(block.get(), 1, n, to) != n) return false;
-  }
-  return std::ferror(from) == 0;
 }
 
 }  // namespace
@@ -318,6 +308,7 @@ size_t CMTCurlDownloader::WritePart(char* data, size_t size, size_t count, void*
   size_t n = size * count;
   const int64_t room = node->lastOffset - node->nextOffset + 1;
   if (static_cast<int64_t>(n) > room) n = static_cast<size_t>(room);
+  node->owner->hasher_.Pace(node->rangeStart == 0 ? 0 : 1);
   const size_t written = std::fwrite(data, 1, n, node->file);
   node->nextOffset += static_cast<int64_t>(written);
   node->received += static_cast<int64_t>(written);
@@ -414,18 +405,12 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
     // Appends the later parts to part 0 and moves it to the save path. A
     // join that cannot open part 0, copy a part or rename the result fails
     // the pass rather than report a package that is not there.
-    FILE* first = OpenPartFile(self->PartPath(0), "ab+");
-    bool ok = first != nullptr;
+    FILE* first = Utils::OpenFile(self->PartPath(0), "ab");
+    bool ok = first != nullptr && std::fclose(first) == 0;
     for (size_t i = 1; i < self->parts_.size(); ++i) {
-      if (FILE* part = Utils::OpenFile(self->parts_[i]->partPath, "rb+")) {
-        if (ok && !AppendFile(part, first)) ok = false;
-        std::fclose(part);
-      } else {
-        ok = false;
-      }
+      if (ok) ok = AppendFileTo(self->PartPath(0), self->parts_[i]->partPath);
       UTILS_LOG(L"partPath::%s", self->parts_[i]->partPath.c_str());
     }
-    if (first && std::fclose(first) != 0) ok = false;
     // Hashed while the ranges landed, and during the join (which does not
     // touch the bytes the hasher reads): only what is still behind is read
     // now, before the rename moves the files.

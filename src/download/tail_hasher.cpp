@@ -12,12 +12,15 @@ namespace {
 constexpr size_t kBlock = 1 << 20;
 // How long the hashing thread waits when it has caught up with a writer.
 constexpr auto kCaughtUpPause = std::chrono::milliseconds(2);
+// The longest a writer waits in one Pace: short beside any stall limit.
+constexpr auto kLongestPace = std::chrono::milliseconds(50);
 }  // namespace
 
 void CTailHasher::Begin(std::vector<Piece> pieces) {
   Abandon();
   finishing_.store(false);
   abandoned_.store(false);
+  behind_.store(-1);
   {
     std::lock_guard<std::mutex> lock(resultMutex_);
     digest_.clear();
@@ -40,20 +43,49 @@ void CTailHasher::Abandon() {
   thread_.join();
 }
 
+void CTailHasher::Pace(size_t piece) {
+  const int index = static_cast<int>(piece);
+  const int behind = behind_.load(std::memory_order_relaxed);
+  if (behind < 0 || index < behind) return;
+  std::unique_lock<std::mutex> lock(paceMutex_);
+  caughtUp_.wait_for(lock, kLongestPace, [this, index] {
+    const int now = behind_.load();
+    return now < 0 || index < now;
+  });
+}
+
+void CTailHasher::SetBehind(int piece) {
+  const int was = behind_.load();
+  if (was == piece) return;
+  {
+    std::lock_guard<std::mutex> lock(paceMutex_);
+    behind_.store(piece);
+  }
+  if (was >= 0) caughtUp_.notify_all();
+}
+
 void CTailHasher::Run(std::vector<Piece> pieces) {
   std::unique_ptr<unsigned char[]> block(new unsigned char[kBlock]);
   Utils::Md5 md5;
   int64_t total = 0;
-  for (const Piece& piece : pieces) {
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const Piece& piece = pieces[i];
+    const int index = static_cast<int>(i);
     FILE* file = nullptr;
     int64_t done = 0;
+    int64_t backlog = 0;
     bool failed = false;
     for (;;) {
       if (abandoned_.load()) break;
       // Read the finishing flag before reading: once it is seen, a read
       // that comes up short has met the real end of the file.
       const bool last = finishing_.load();
-      if (!file) file = Utils::OpenFile(piece.first, "rb");
+      if (!file) {
+        file = Utils::OpenFile(piece.first, "rb");
+        // Bytes stored before hashing began (a resumed part file) are a
+        // backlog of their own: only the writers' new bytes count for pacing.
+        if (file) backlog = std::max<int64_t>(0, Utils::FileSize(piece.first));
+      }
       size_t n = 0;
       if (file) {
         size_t want = kBlock;
@@ -63,6 +95,13 @@ void CTailHasher::Run(std::vector<Piece> pieces) {
         if (n > 0) {
           md5.Update(block.get(), n);
           done += static_cast<int64_t>(n);
+          // Writers wait while this thread is far behind them, and go on
+          // once it has half caught up.
+          int64_t stored = Utils::FileSize(piece.first);
+          if (piece.second >= 0) stored = std::min(stored, piece.second);
+          const int64_t lead = stored - std::max(done, backlog);
+          if (lead > kMaxLead) SetBehind(index);
+          else if (lead < kMaxLead / 2) SetBehind(-1);
           continue;
         }
         if (std::ferror(file)) {
@@ -71,14 +110,19 @@ void CTailHasher::Run(std::vector<Piece> pieces) {
         }
         std::clearerr(file);  // at the writer's end for now
       }
+      SetBehind(-1);
       if (last) break;
       std::this_thread::sleep_for(kCaughtUpPause);
     }
     const bool whole = file && !failed && (piece.second < 0 || done == piece.second);
     if (file) std::fclose(file);
     total += done;
-    if (abandoned_.load() || !whole) return;
+    if (abandoned_.load() || !whole) {
+      SetBehind(-1);
+      return;
+    }
   }
+  SetBehind(-1);
   std::lock_guard<std::mutex> lock(resultMutex_);
   digest_ = md5.FinalHex();
   hashed_ = total;

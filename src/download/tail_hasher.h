@@ -7,11 +7,23 @@
 // back from the system's file cache. A writer that rewrites bytes it
 // already stored (truncates a file to start it again) must Begin again.
 //
+// When the machine rather than the network is the limit, the writers
+// could store the package far faster than it can be hashed, and the digest
+// would then come long after the last byte. So the writers Pace
+// themselves: while the hashing thread has more than kMaxLead bytes that
+// the writers stored in the piece it is on still to hash, each write waits
+// a little, which leaves the processor to the hashing thread (the bytes a
+// piece held before hashing began do not count: a resumed part file does
+// not hold its download back). A slow network never meets the limit; a
+// stuck hashing thread only slows the writers, never stops them (every
+// wait is short).
+//
 // Threads: Begin, Finish and Abandon are called by the owner, one at a
-// time; the hashing thread only reads the files.
+// time; Pace by any writer; the hashing thread only reads the files.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -40,13 +52,26 @@ class CTailHasher {
   std::pair<std::string, int64_t> Finish();
   // Stops without a digest and closes the files.
   void Abandon();
+  // Called by the writer of `piece` (its index in Begin's list) before it
+  // stores more: returns at once unless the hashing thread is far behind
+  // on that piece or an earlier one, and otherwise once it has half caught
+  // up, or after 50 ms at most.
+  void Pace(size_t piece = 0);
+
+  static constexpr int64_t kMaxLead = 32 << 20;
 
  private:
   void Run(std::vector<Piece> pieces);
+  void SetBehind(int piece);
 
   std::thread thread_;
   std::atomic<bool> finishing_{false};
   std::atomic<bool> abandoned_{false};
+  // The piece whose writer is far ahead of the hashing thread, or -1: set
+  // and cleared by the hashing thread.
+  std::atomic<int> behind_{-1};
+  std::mutex paceMutex_;
+  std::condition_variable caughtUp_;
   std::mutex resultMutex_;
   std::string digest_;  // guarded by resultMutex_
   int64_t hashed_ = 0;  // guarded by resultMutex_

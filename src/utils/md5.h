@@ -18,7 +18,8 @@ class Md5 {
   std::string FinalHex();
 
  private:
-  void Block(const unsigned char* block);
+  // Compresses `count` consecutive 64-byte blocks into the state.
+  void Blocks(const unsigned char* blocks, size_t count);
 
   uint32_t state_[4];
   uint64_t length_ = 0;  // bytes fed so far

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/installer_config.h"
+#include "download/part_join.h"
 #include "support/log_capture.h"
 #include "support/notify_recorder.h"
 #include "support/package_server.h"
@@ -284,4 +285,22 @@ TEST_F(MtCurlDownloaderTest, AnHtmlPageIsRefusedAndReported) {
   ASSERT_EQ(steps.size(), server.Requests("GET").size());
   EXPECT_EQ(steps[0].step, L"下载失败原因");
   EXPECT_NE(steps[0].detail.find(L"网页"), std::wstring::npos);
+}
+
+// Both ways of joining (the system's copy where it is offered, and the
+// blocks every system has) give the parts end to end, and neither reports
+// a join that did not happen.
+TEST(PartJoinTest, AppendsTheWholeSourceOrSaysItFailed) {
+  ScratchDir dir;
+  const std::string head = PatternBytes(3 * kMiB + 17), tail = PatternBytes(5 * kMiB + 3).substr(11);
+  for (auto append : {&AppendFileTo, &AppendFileInBlocks}) {
+    dir.Write(L"part_0", head);
+    dir.Write(L"part_1", tail);
+    ASSERT_TRUE(append(dir.Wide(L"part_0"), dir.Wide(L"part_1")));
+    EXPECT_TRUE(dir.Read(L"part_0") == head + tail);
+    EXPECT_TRUE(dir.Read(L"part_1") == tail) << "the source is left as it was";
+    EXPECT_FALSE(append(dir.Wide(L"part_0"), dir.Wide(L"missing")));
+    EXPECT_TRUE(dir.Read(L"part_0") == head + tail);
+    EXPECT_FALSE(append(dir.Wide(L"no folder/part_0"), dir.Wide(L"part_1")));
+  }
 }

@@ -10,7 +10,9 @@
 #include "download/curl_downloader.h"
 #include "download/mt_curl_downloader.h"
 #include "proxy_setting.h"
+#include "sdk/sdk.h"
 #include "support/child_process.h"
+#include "support/collector_process.h"
 #include "support/notify_recorder.h"
 #include "support/package_server.h"
 #include "utils/utf8.h"
@@ -120,4 +122,36 @@ TEST(ProxyTest, AProxyThatCannotBeReachedGivesWayToADirectConnection) {
   ASSERT_TRUE(recorder.WaitFor({1003, 1004}));
   EXPECT_EQ(recorder.All().back().code, 1003);
   EXPECT_TRUE(ReadBytes(out / "package.exe") == bytes);
+}
+
+// The analytics posts take the same way as the packages: through the
+// user's proxy, and directly when it cannot be reached.
+TEST(ProxyTest, AnalyticsPostsGoThroughTheUsersProxyOrDirectly) {
+  LoopbackProxy proxy;
+  ASSERT_GT(proxy.port(), 0);
+  quillon_test::CollectorProcess collector(quillon_test::CollectorProgram());
+  ASSERT_TRUE(collector.started()) << collector.Errors();
+  ScratchDir staging;
+  const std::string folder = (staging.Path() / "").u8string();
+  using analytics_sdk::Sdk;
+  {
+    quillon_test::ProxySetting setting("127.0.0.1:" + std::to_string(proxy.port()));
+    ASSERT_TRUE(Sdk::Init(folder, collector.url(), "device-1", false));
+    ASSERT_TRUE(Sdk::Track("through_proxy", analytics_sdk::utils::PropertiesNode()));
+    EXPECT_TRUE(Sdk::Flush());
+    Sdk::Shutdown();
+  }
+  EXPECT_EQ(proxy.Forwarded("POST"), 1u);
+  {
+    quillon_test::ProxySetting setting("127.0.0.1:1");  // nothing listens there
+    ASSERT_TRUE(Sdk::Init(folder, collector.url(), "device-1", false));
+    ASSERT_TRUE(Sdk::Track("directly", analytics_sdk::utils::PropertiesNode()));
+    EXPECT_TRUE(Sdk::Flush());
+    Sdk::Shutdown();
+  }
+  EXPECT_EQ(proxy.Forwarded("POST"), 1u);
+  const auto records = collector.WaitForRecords(2);
+  ASSERT_EQ(records.size(), 2u) << collector.Errors();
+  EXPECT_NE(records[0].find("\"through_proxy\""), std::string::npos);
+  EXPECT_NE(records[1].find("\"directly\""), std::string::npos);
 }

@@ -1,7 +1,8 @@
-// proxy: a loopback forward HTTP proxy for tests. Forwards GET and HEAD
-// requests in absolute form ("GET http://host:port/path") to their server
-// (through libcurl) and answers with what came back, and prints one line per forwarded
-// request so that a test can count them. See README.md, "tools/proxy".
+// proxy: a loopback forward HTTP proxy for tests. Forwards GET, HEAD and
+// POST requests in absolute form ("GET http://host:port/path") to their
+// server (through libcurl) and answers with what came back, and prints one
+// line per forwarded request so that a test can count them. See README.md,
+// "tools/proxy".
 #include <curl/curl.h>
 #include <httplib.h>
 
@@ -60,13 +61,14 @@ void Forward(const httplib::Request& req, httplib::Response& res) {
   }
   Say("forwarded\t" + req.method + "\t" + req.target);
   const bool head = req.method == "HEAD";
+  const bool post = req.method == "POST";
   CURL* handle = curl_easy_init();
   if (!handle) {
     res.status = 502;
     return;
   }
   curl_slist* headers = nullptr;
-  for (const char* name : {"Range", "If-Range", "Accept-Encoding", "User-Agent"}) {
+  for (const char* name : {"Range", "If-Range", "Accept-Encoding", "User-Agent", "Content-Type", "Content-Encoding"}) {
     if (req.has_header(name)) headers = curl_slist_append(headers, (std::string(name) + ": " + req.get_header_value(name)).c_str());
   }
   std::string head_text, body;
@@ -74,6 +76,11 @@ void Forward(const httplib::Request& req, httplib::Response& res) {
   curl_easy_setopt(handle, CURLOPT_PROXY, "");  // never through ourselves
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(handle, CURLOPT_NOBODY, head ? 1L : 0L);
+  if (post) {
+    curl_easy_setopt(handle, CURLOPT_POST, 1L);
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, req.body.data());
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(req.body.size()));
+  }
   curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, Collect);
   curl_easy_setopt(handle, CURLOPT_HEADERDATA, &head_text);
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, Collect);
@@ -148,6 +155,7 @@ int main(int argc, char** argv) {
   curl_global_init(CURL_GLOBAL_ALL);
   httplib::Server server;
   server.Get(".*", Forward);
+  server.Post(".*", Forward);
   const int bound = port ? (server.bind_to_port("127.0.0.1", port) ? port : -1) : server.bind_to_any_port("127.0.0.1");
   if (bound <= 0) {
     std::fprintf(stderr, "proxy: cannot listen on 127.0.0.1:%d\n", port);
