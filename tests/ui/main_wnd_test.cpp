@@ -206,7 +206,8 @@ TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
 
   FromWorker({{1001, 0}, {1002, 0.5}});
   ASSERT_TRUE(Automation::WaitFor([&] { return Bar() == 35; }, kWait));
-  EXPECT_EQ(Find("progressLb")->GetText(), "正在安装中:35%，请稍候...");
+  // The window speaks English (language 0) and the table has the wording.
+  EXPECT_EQ(Find("progressLb")->GetText(), "Installing: 35%, please wait...");
   EXPECT_EQ(window_->PendingRecords(), 0u);
   EXPECT_EQ(CMainWnd::LiveRecords(), 0u);
   Capture("main-installing");
