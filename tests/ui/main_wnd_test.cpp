@@ -23,6 +23,7 @@
 #include "app/analytics_adapter.h"
 #include "support/scratch_dir.h"
 #include "ui/main_controller.h"
+#include "ui/sequence_controls.h"
 #include "uikit/automation.h"
 #include "uikit/button.h"
 #include "uikit/container.h"
@@ -204,6 +205,12 @@ TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
   Automation::WaitFor([] { return false; }, 300);
   ASSERT_TRUE(window_->Host().IsAlive());
 
+  // The spinner turns on the window's own timers.
+  auto* spinner = dynamic_cast<CSequenceLabelUI*>(Find("progressAnLb"));
+  ASSERT_NE(spinner, nullptr);
+  const unsigned firstFrame = spinner->Sequence().GetCurrentFrame();
+  EXPECT_TRUE(Automation::WaitFor([&] { return spinner->Sequence().GetCurrentFrame() != firstFrame; }, kWait));
+
   FromWorker({{1001, 0}, {1002, 0.5}});
   ASSERT_TRUE(Automation::WaitFor([&] { return Bar() == 35; }, kWait));
   // The window speaks English (language 0) and the table has the wording.
@@ -215,7 +222,14 @@ TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
   FromWorker({{2003, 0}});
   ASSERT_TRUE(WaitPage(3));
   ASSERT_TRUE(Automation::WaitFor([&] { return Shows("openProduceBtn"); }, kWait));
-  Automation::WaitFor([] { return false; }, 1900);  // the finished animation's 60 frames
+  // The ring closes once and keeps its last frame; the spinner has stopped.
+  auto* ring = dynamic_cast<CSequenceLabelUI*>(Find("finishedLbl"));
+  ASSERT_NE(ring, nullptr);
+  EXPECT_TRUE(Automation::WaitFor([&] { return ring->GetBkImage().text == "res\\mainWnd\\finishAnimate\\029.png"; }, kWait))
+      << ring->GetBkImage().text;
+  EXPECT_TRUE(Automation::WaitFor([&] { return !ring->IsPlaying(); }, kWait));
+  EXPECT_EQ(ring->GetBkImage().text, "res\\mainWnd\\finishAnimate\\029.png");
+  EXPECT_FALSE(spinner->IsPlaying());
   Capture("main-finished");
   window_->Host().Close();  // the finished page closes
   ASSERT_TRUE(Automation::WaitFor([&] { return !window_->Host().IsAlive(); }, kWait));
