@@ -10,11 +10,31 @@
 
 namespace {
 constexpr size_t kBlock = 1 << 20;
-// How long the hashing thread waits when it has caught up with a writer.
-constexpr auto kCaughtUpPause = std::chrono::milliseconds(2);
+// The longest the hashing thread sleeps when it has caught up with the
+// writers (a writer's next Pace wakes it sooner).
+constexpr auto kCaughtUpWait = std::chrono::milliseconds(50);
 // The longest a writer waits in one Pace: short beside any stall limit.
 constexpr auto kLongestPace = std::chrono::milliseconds(50);
 }  // namespace
+
+void CTailHasher::Wake() {
+  {
+    std::lock_guard<std::mutex> lock(wakeMutex_);
+    ++writes_;
+  }
+  wake_.notify_one();
+}
+
+uint64_t CTailHasher::Writes() {
+  std::lock_guard<std::mutex> lock(wakeMutex_);
+  return writes_;
+}
+
+void CTailHasher::WaitForWriters(uint64_t seen) {
+  std::unique_lock<std::mutex> lock(wakeMutex_);
+  wake_.wait_for(lock, kCaughtUpWait,
+                 [&] { return writes_ != seen || finishing_.load() || abandoned_.load(); });
+}
 
 void CTailHasher::Begin(std::vector<Piece> pieces) {
   Abandon();
@@ -32,6 +52,7 @@ void CTailHasher::Begin(std::vector<Piece> pieces) {
 std::pair<std::string, int64_t> CTailHasher::Finish() {
   if (!thread_.joinable()) return {"", -1};
   finishing_.store(true);
+  Wake();
   thread_.join();
   std::lock_guard<std::mutex> lock(resultMutex_);
   return {digest_, digest_.empty() ? -1 : hashed_};
@@ -40,10 +61,12 @@ std::pair<std::string, int64_t> CTailHasher::Finish() {
 void CTailHasher::Abandon() {
   if (!thread_.joinable()) return;
   abandoned_.store(true);
+  Wake();
   thread_.join();
 }
 
 void CTailHasher::Pace(size_t piece) {
+  Wake();
   const int index = static_cast<int>(piece);
   const int behind = behind_.load(std::memory_order_relaxed);
   if (behind < 0 || index < behind) return;
@@ -78,8 +101,10 @@ void CTailHasher::Run(std::vector<Piece> pieces) {
     for (;;) {
       if (abandoned_.load()) break;
       // Read the finishing flag before reading: once it is seen, a read
-      // that comes up short has met the real end of the file.
+      // that comes up short has met the real end of the file. The writers'
+      // count likewise: a write after it wakes the wait below at once.
       const bool last = finishing_.load();
+      const uint64_t seen = Writes();
       if (!file) {
         file = Utils::OpenFile(piece.first, "rb");
         // Bytes stored before hashing began (a resumed part file) are a
@@ -112,7 +137,7 @@ void CTailHasher::Run(std::vector<Piece> pieces) {
       }
       SetBehind(-1);
       if (last) break;
-      std::this_thread::sleep_for(kCaughtUpPause);
+      WaitForWriters(seen);
     }
     const bool whole = file && !failed && (piece.second < 0 || done == piece.second);
     if (file) std::fclose(file);

@@ -18,6 +18,11 @@
 // stuck hashing thread only slows the writers, never stops them (every
 // wait is short).
 //
+// Once it has caught up, the hashing thread sleeps until a writer comes
+// back (every Pace wakes it: the write before it is then on disk), until
+// Finish or Abandon, or for 50 ms at most; a stalled or slow download
+// costs it next to nothing.
+//
 // Threads: Begin, Finish and Abandon are called by the owner, one at a
 // time; Pace by any writer; the hashing thread only reads the files.
 #pragma once
@@ -63,6 +68,9 @@ class CTailHasher {
  private:
   void Run(std::vector<Piece> pieces);
   void SetBehind(int piece);
+  void Wake();
+  uint64_t Writes();
+  void WaitForWriters(uint64_t seen);
 
   std::thread thread_;
   std::atomic<bool> finishing_{false};
@@ -72,6 +80,9 @@ class CTailHasher {
   std::atomic<int> behind_{-1};
   std::mutex paceMutex_;
   std::condition_variable caughtUp_;
+  std::mutex wakeMutex_;
+  std::condition_variable wake_;
+  uint64_t writes_ = 0;  // guarded by wakeMutex_: Paces so far
   std::mutex resultMutex_;
   std::string digest_;  // guarded by resultMutex_
   int64_t hashed_ = 0;  // guarded by resultMutex_
