@@ -14,7 +14,10 @@ std::vector<std::wstring> DirectoryTreePrefixes(const std::wstring& path, wchar_
 bool CreateDirectoryTree(const std::wstring& path) {
   if (path.size() > 260) return false;
   for (const std::wstring& prefix : DirectoryTreePrefixes(path, PathSeparator())) {
-    if (PathExists(prefix)) continue;
+    if (PathExists(prefix)) {
+      if (!IsDirectory(prefix)) return false;
+      continue;
+    }
     if (!CreateOneDirectory(prefix)) return false;
   }
   return true;

@@ -15,8 +15,9 @@ wchar_t PathSeparator();
 std::wstring TempWorkFolder();
 
 // Creates every missing folder of `path`, walking it from the left. False
-// for a path longer than 260 characters (nothing is touched) and as soon as
-// one creation fails.
+// for a path longer than 260 characters (nothing is touched), as soon as
+// one creation fails, and when a level exists but is a file (an install
+// folder that is a file could never hold the installation).
 bool CreateDirectoryTree(const std::wstring& path);
 
 // The prefixes CreateDirectoryTree visits, in order: each prefix up to and
@@ -28,6 +29,7 @@ std::vector<std::wstring> DirectoryTreePrefixes(const std::wstring& path, wchar_
 std::wstring ExecutablePath();
 
 bool PathExists(const std::wstring& path);
+bool IsDirectory(const std::wstring& path);
 bool CreateOneDirectory(const std::wstring& path);
 
 }  // namespace Utils

@@ -15,6 +15,11 @@ bool PathExists(const std::wstring& path) {
   return stat(WideToUtf8(path).c_str(), &st) == 0;
 }
 
+bool IsDirectory(const std::wstring& path) {
+  struct stat st;
+  return stat(WideToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool CreateOneDirectory(const std::wstring& path) {
   return mkdir(WideToUtf8(path).c_str(), 0777) == 0;
 }

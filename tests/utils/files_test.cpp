@@ -38,6 +38,8 @@ TEST(CreateDirectoryTree, RefusesLongPathsAndFailedLevels) {
   // A file where a folder should be.
   dir.Write(L"file", "x");
   EXPECT_FALSE(Utils::CreateDirectoryTree(dir.Wide() + sep + L"file" + sep + L"sub"));
+  EXPECT_FALSE(Utils::CreateDirectoryTree(dir.Wide() + sep + L"file"));
+  EXPECT_FALSE(Utils::CreateDirectoryTree(dir.Wide() + sep + L"file" + sep));
 }
 
 TEST(TempWorkFolder, SamePathEveryTime) {
