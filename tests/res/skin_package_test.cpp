@@ -136,7 +136,7 @@ TEST(SkinPackage, LayoutsAndImagesMatch) {
       const int frames = std::regex_search(tail, count, std::regex("sequencecount=\"(\\d+)\""))
                              ? std::stoi(count[1].str()) : 60;
       for (int i = 0; i < frames; ++i) {
-        char num[8];
+        char num[16];
         std::snprintf(num, sizeof num, "%03d", i);
         named.insert(path.substr(0, pat) + num + path.substr(pat + 4));
       }
