@@ -29,6 +29,18 @@ ShadowDisplay& Shared() {
   return shared;
 }
 
+// The popup's requests name its owner, SDL's window on another connection,
+// which may be gone by the time the server reads them (the owner closed
+// while its shadow restacked). Xlib's default answer to such an error is
+// to end the process; on the popup's own connection it is harmless and
+// ignored. Errors of other connections go to the handler that was there.
+XErrorHandler previousErrorHandler = nullptr;
+
+int OnXError(Display* d, XErrorEvent* error) {
+  if (d == Shared().display) return 0;
+  return previousErrorHandler ? previousErrorHandler(d, error) : 0;
+}
+
 bool CompositorRuns(Display* d) {
   char name[32];
   std::snprintf(name, sizeof name, "_NET_WM_CM_S%d", DefaultScreen(d));
@@ -74,6 +86,7 @@ bool ShadowWindow::Initialize() {
     return false;
   }
   s.display = d;
+  previousErrorHandler = XSetErrorHandler(OnXError);
   s.visual = info.visual;
   s.colormap = XCreateColormap(d, DefaultRootWindow(d), info.visual, AllocNone);
   s.available = true;
