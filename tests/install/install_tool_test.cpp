@@ -17,6 +17,7 @@
 #include "install_test_platform.h"
 #include "support/child_process.h"
 #include "support/collector_process.h"
+#include "support/piped_output.h"
 #include "support/package_server.h"
 #include "support/scratch_dir.h"
 #include "utils/files.h"
@@ -91,23 +92,7 @@ class InstallTool : public ::testing::Test {
     ToolRun run;
     Utils::PipedProcess child;
     child.Start(quillon_test::Quoted(tool_) + L" " + arguments + L" --time-limit 200");
-    std::string output;
-    std::vector<char> buffer(4096);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(240);
-    while (std::chrono::steady_clock::now() < deadline) {
-      size_t got = 0;
-      const auto status = child.ReadOutputFor(buffer.data(), buffer.size(), &got, 100);
-      if (status == Utils::PipedProcess::ReadStatus::kData) output.append(buffer.data(), got);
-      if (status == Utils::PipedProcess::ReadStatus::kEnded) break;
-      uint32_t code = 0;
-      if (status == Utils::PipedProcess::ReadStatus::kNothing && child.WaitFor(0, &code)) {
-        // Ended; take what is left without waiting for descendants.
-        while (child.ReadOutputFor(buffer.data(), buffer.size(), &got, 0) == Utils::PipedProcess::ReadStatus::kData) {
-          output.append(buffer.data(), got);
-        }
-        break;
-      }
-    }
+    const std::string output = quillon_test::ReadUntilEnd(child, std::chrono::seconds(240));
     run.ended = child.WaitFor(30000, &run.exitCode);
     if (!run.ended) {
       child.Terminate();
