@@ -68,13 +68,8 @@ class SetupFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(collector_.started()) << collector_.Errors();
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "APPDATA", "TMPDIR", "TMP"}) {
-      const char* old = getenv(name);
-      saved_.emplace_back(name, old ? std::string(old) : std::string("\x01"));
-      const fs::path folder = scratch_.Path() / "env" / name;
-      fs::create_directories(folder);
-      install_test::SetEnvironment(name, folder.string().c_str());
-    }
+    env_.emplace(scratch_.Path(), std::initializer_list<const char*>{"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                                                                     "XDG_RUNTIME_DIR", "APPDATA", "TMPDIR", "TMP"});
     install_test::ClearRegistryRecord();
     const fs::path program = SetupProgram();
     ASSERT_TRUE(fs::exists(program)) << program;
@@ -85,15 +80,13 @@ class SetupFixture : public ::testing::Test {
   void TearDown() override {
     KillLeftovers();
     install_test::ClearRegistryRecord();
-    for (auto& s : saved_) {
-      install_test::SetEnvironment(s.first.c_str(), s.second == "\x01" ? nullptr : s.second.c_str());
-    }
+    env_.reset();
   }
   void KillLeftovers() {
     for (const char* name : {"package.pid", "product.pid"}) {
       const fs::path pid = scratch_.Path() / name;
       std::error_code ec;
-      if (fs::exists(pid, ec)) install_test::KillProcess(std::stoul("0" + quillon_test::ReadBytes(pid)));
+      if (fs::exists(pid, ec)) quillon_test::KillProcessById(std::stoul("0" + quillon_test::ReadBytes(pid)));
     }
   }
 
@@ -172,7 +165,7 @@ class SetupFixture : public ::testing::Test {
   quillon_test::ScratchDir scratch_;
   quillon_test::CollectorProcess collector_{quillon_test::CollectorProgram()};
   fs::path setup_;
-  std::vector<std::pair<std::string, std::string>> saved_;
+  std::optional<install_test::SteeredEnvironment> env_;
 };
 
 }  // namespace setup_test

@@ -2,19 +2,47 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace install_test {
 
 // Sets (or, with nullptr, removes) a variable of this process's environment.
 void SetEnvironment(const char* name, const char* value);
+
+// Points each variable of `names` at a folder of its own, `root`/env/NAME
+// (created), so that what a run writes to the user's folders lands in the
+// test's scratch folder; the old values (or their absence) come back when
+// the object goes.
+class SteeredEnvironment {
+ public:
+  SteeredEnvironment(const std::filesystem::path& root, std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+      const char* old = std::getenv(name);
+      saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+      const std::filesystem::path folder = root / "env" / name;
+      std::filesystem::create_directories(folder);
+      SetEnvironment(name, folder.string().c_str());
+    }
+  }
+  ~SteeredEnvironment() {
+    for (const auto& s : saved_) SetEnvironment(s.first.c_str(), s.second ? s.second->c_str() : nullptr);
+  }
+  SteeredEnvironment(const SteeredEnvironment&) = delete;
+  SteeredEnvironment& operator=(const SteeredEnvironment&) = delete;
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 // The stored size in bytes of a value of the installation record, -1 when
 // it is missing.
 long long StoredValueBytes(const std::wstring& name);
 // Removes the whole installation record.
 void ClearRegistryRecord();
-// Ends a process by its id (a helper's grandchild the test never started
-// itself).
-void KillProcess(unsigned long id);
 
 }  // namespace install_test

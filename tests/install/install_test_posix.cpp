@@ -1,6 +1,4 @@
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -37,12 +35,6 @@ long long StoredValueBytes(const std::wstring& name) {
 void ClearRegistryRecord() {
   std::error_code ignored;
   std::filesystem::remove_all(KeyFolder(), ignored);
-}
-
-void KillProcess(unsigned long id) {
-  if (id == 0) return;
-  kill(static_cast<pid_t>(id), SIGKILL);
-  // Not our child (its parent exited), so nothing to reap here.
 }
 
 }  // namespace install_test

@@ -25,13 +25,4 @@ long long StoredValueBytes(const std::wstring& name) {
 
 void ClearRegistryRecord() { RegDeleteKeyW(HKEY_CURRENT_USER, Install::kRecordKey); }
 
-void KillProcess(unsigned long id) {
-  if (id == 0) return;
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-  if (!process) return;
-  TerminateProcess(process, 1);
-  WaitForSingleObject(process, 5000);
-  CloseHandle(process);
-}
-
 }  // namespace install_test

@@ -53,13 +53,8 @@ bool IsGuid(const std::wstring& text) {
 class InstallTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "APPDATA", "TMPDIR", "TMP"}) {
-      const char* old = getenv(name);
-      saved_.emplace_back(name, old ? old : "");
-      const fs::path folder = scratch_.Path() / "env" / name;
-      fs::create_directories(folder);
-      install_test::SetEnvironment(name, folder.string().c_str());
-    }
+    env_.emplace(scratch_.Path(),
+                 std::initializer_list<const char*>{"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "APPDATA", "TMPDIR", "TMP"});
     install_test::ClearRegistryRecord();
     const fs::path tool = quillon_test::BuiltProgram(L"tools", L"install");
     tool_ = scratch_.Path() / "bin" / tool.filename();
@@ -69,7 +64,7 @@ class InstallTool : public ::testing::Test {
   void TearDown() override {
     KillLeftovers();
     install_test::ClearRegistryRecord();
-    for (auto& s : saved_) install_test::SetEnvironment(s.first.c_str(), s.second.empty() ? nullptr : s.second.c_str());
+    env_.reset();
   }
   void KillLeftovers() {
     const fs::path pid = scratch_.Path() / "package.pid";
@@ -114,7 +109,7 @@ class InstallTool : public ::testing::Test {
   quillon_test::ScratchDir scratch_;
   quillon_test::CollectorProcess collector_{quillon_test::CollectorProgram()};
   fs::path tool_;
-  std::vector<std::pair<std::string, std::string>> saved_;
+  std::optional<install_test::SteeredEnvironment> env_;
 };
 
 std::wstring Read(const std::wstring& section, const std::wstring& key, const fs::path& file) {

@@ -14,6 +14,7 @@
 
 #include "install/records.h"
 #include "install_test_platform.h"
+#include "support/child_process.h"
 #include "support/notify_recorder.h"
 #include "support/scratch_dir.h"
 #include "utils/file_io.h"
@@ -219,7 +220,7 @@ TEST_F(UninstallerRun, RunEndsWhenTheUninstallerExitsThoughItsPipeLivesOn) {
   unsigned long holder = 0;
   std::ifstream(idFile) >> holder;
   EXPECT_NE(holder, 0u);
-  install_test::KillProcess(holder);  // frees a run that did not end, too
+  quillon_test::KillProcessById(holder);  // frees a run that did not end, too
   joined.wait();
   u.reset();
   EXPECT_TRUE(ended) << "the run waited for the process that kept the pipe";
