@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 
@@ -231,13 +230,7 @@ int RunSilentInstall() {
                   Utils::FindProcessByName(L"velmotranslate.exe") != 0)) {
     return Stop(kExitProductRunning, kProductRunningText);
   }
-  // A file of the folder's name "exists" for the tree's creation, and is no
-  // place to install to.
-  std::error_code notFolder;
-  if (!Utils::CreateDirectoryTree(target.folder) ||
-      !std::filesystem::is_directory(std::filesystem::path(target.folder), notFolder)) {
-    return Stop(kExitFolderUnusable, kFolderUnusableText);
-  }
+  if (!Utils::CreateDirectoryTree(target.folder)) return Stop(kExitFolderUnusable, kFolderUnusableText);
   Utils::HardDiskManager disk;
   const bool probed = disk.CheckFreeSpace(Install::FreeSpaceProbePath(Install::JoinPath(target.folder, L"x")));
   if (!probed || static_cast<double>(disk.FreeBytesAvailable()) / kGigabyte < 1.0) {
