@@ -47,7 +47,7 @@ function(quillon_add_tool name)
 endfunction()
 
 # quillon_add_test(name SOURCES ... LIBS ... [DISPLAY] [COMPOSITOR]
-#                  [WINDOWS_LOCKS lock...]): one
+#                  [LOCKS lock...] [WINDOWS_LOCKS lock...]): one
 # GoogleTest executable. On Linux every case is its own ctest entry. Under
 # Wine each process start costs about a second, so there the executable is
 # one entry. DISPLAY runs the executable (as one entry on every target) on an
@@ -56,9 +56,11 @@ endfunction()
 # Wine, where the registry and named kernel objects belong to the one prefix
 # ("user_records": the installation's registry key; "instance_mutex": the
 # installer's single-instance mutex). On Linux tests steer those through the
-# environment instead, so they run side by side.
+# environment instead, so they run side by side. LOCKS applies everywhere
+# ("product_process": a process named as the product, which the installer's
+# checks look for across the whole machine).
 function(quillon_add_test name)
-  cmake_parse_arguments(T "DISPLAY;COMPOSITOR" "TIMEOUT" "SOURCES;LIBS;WINDOWS_LOCKS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY;COMPOSITOR" "TIMEOUT" "SOURCES;LIBS;LOCKS;WINDOWS_LOCKS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
@@ -81,9 +83,17 @@ function(quillon_add_test name)
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${T_TIMEOUT})
+    set(discover_locks ${T_LOCKS})
+    if(discover_locks)
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK "${discover_locks}")
+    else()
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${T_TIMEOUT})
+    endif()
   endif()
-  if(WIN32 AND T_WINDOWS_LOCKS)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_WINDOWS_LOCKS}")
+  if(WIN32)
+    list(APPEND T_LOCKS ${T_WINDOWS_LOCKS})
+  endif()
+  if(T_LOCKS AND (WIN32 OR T_DISPLAY OR T_COMPOSITOR))
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
   endif()
 endfunction()
