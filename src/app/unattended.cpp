@@ -72,7 +72,6 @@ constexpr wchar_t kFolderUnusableText[] = L"无效路径";
 // Text 104 of the language table; the silent mode loads no table.
 constexpr wchar_t kTooLittleSpaceText[] = L"磁盘剩余空间不足，安装 Quillon 至少需要 1 GB，请选择其他安装位置。";
 constexpr wchar_t kNetworkText[] = L"当前网络环境较差，请在网络通畅时进行安装";
-constexpr double kGigabyte = 1073741824.0;
 
 int Stop(int code, const std::wstring& text) {
   unattended_platform::WriteConsoleLine("error\t" + std::to_string(code) + "\t" +
@@ -233,7 +232,7 @@ int RunSilentInstall() {
   if (!Utils::CreateDirectoryTree(target.folder)) return Stop(kExitFolderUnusable, kFolderUnusableText);
   Utils::HardDiskManager disk;
   const bool probed = disk.CheckFreeSpace(Install::FreeSpaceProbePath(Install::JoinPath(target.folder, L"x")));
-  if (!probed || static_cast<double>(disk.FreeBytesAvailable()) / kGigabyte < 1.0) {
+  if (!probed || disk.FreeBytesAvailable() < Install::kRequiredFreeBytes) {
     return Stop(kExitTooLittleSpace, kTooLittleSpaceText);
   }
   if (g_InstallerConfig.IsCheckNet && Utils::NetworkVerdict(unattended_platform::CheckNetworkNow()) != 0) {

@@ -235,10 +235,11 @@ int CurlClient::ProgressCallback(void* object, curl_off_t dltotal, curl_off_t dl
       curl_easy_getinfo(self->handle_, CURLINFO_SPEED_DOWNLOAD_T, &speedBytes) == CURLE_OK
           ? static_cast<double>(speedBytes) : 0.0;
   double percent;
+  // Bytes × 100 is a whole number, so the percentage is one rounding.
   if (self->fileLength_ > kMinimumLength) {
-    percent = static_cast<double>(self->resumeOffset_ + dlnow) / self->fileLength_ * 100.0;
+    percent = static_cast<double>((self->resumeOffset_ + dlnow) * 100) / self->fileLength_;
   } else if (dlnow > 0 && dltotal > 0) {
-    percent = static_cast<double>(dlnow) * 100.0 / static_cast<double>(dltotal);
+    percent = static_cast<double>(dlnow * 100) / static_cast<double>(dltotal);
   } else {
     return 0;
   }

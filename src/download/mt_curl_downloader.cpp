@@ -111,7 +111,7 @@ unsigned long CMTCurlDownloader::Start_Down(void* downloader) {
   Utils::DeleteFileAt(self->savePath_);
   {
     std::lock_guard<std::mutex> lock(self->mutex_);
-    if (self->lastPercent_ == 0.0) self->DeletePartFiles();
+    if (self->lastReportedBytes_ == 0) self->DeletePartFiles();
   }
   if (self->realUrl_.empty() || self->fileLength_ < kMinimumLength) {
     if (!self->getRealDownloadUrl(url)) {
@@ -360,17 +360,19 @@ int CMTCurlDownloader::Progress(void* object, curl_off_t, curl_off_t, curl_off_t
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
   if (now < self->lastProgressSecond_ + 1) return 0;
   self->lastProgressSecond_ = now;
-  double total = 0.0;
+  // Counted in bytes: whether a whole percent has passed is decided in
+  // integers, and the fraction is one division.
+  int64_t total = 0;
   if (self->fileLength_ >= kMinimumLength) {
     for (const auto& node : self->parts_) {
       const int64_t received = node->received.load();
-      if (received > 0) total += static_cast<double>(received) * 100.0 / static_cast<double>(self->fileLength_);
+      if (received > 0) total += received;
     }
   }
-  if (total > 100.0) return 0;
-  if (total - self->lastPercent_ >= 1.0) {
-    self->lastPercent_ = total;
-    self->Notify(kDownloadProgress, total / 100.0, L"");
+  if (total > self->fileLength_) return 0;
+  if (total > 0 && (total - self->lastReportedBytes_) * 100 >= self->fileLength_) {
+    self->lastReportedBytes_ = total;
+    self->Notify(kDownloadProgress, static_cast<double>(total) / static_cast<double>(self->fileLength_), L"");
   }
   return 0;
 }
@@ -400,7 +402,7 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
   if (cause == 0) {
     {
       std::lock_guard<std::mutex> lock(self->mutex_);
-      self->lastPercent_ = 0.0;
+      self->lastReportedBytes_ = 0;
     }
     // Appends the later parts to part 0 and moves it to the save path. A
     // join that cannot open part 0, copy a part or rename the result fails
@@ -453,8 +455,8 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
   self->ClearParts();
   {
     std::lock_guard<std::mutex> lock(self->mutex_);
-    if (cause == kChangedFile) self->lastPercent_ = 0.0;
-    if (self->lastPercent_ == 0.0) self->DeletePartFiles();
+    if (cause == kChangedFile) self->lastReportedBytes_ = 0;
+    if (self->lastReportedBytes_ == 0) self->DeletePartFiles();
   }
   if (!self->retried_) {
     self->retried_ = true;
@@ -462,7 +464,7 @@ void CMTCurlDownloader::waitForFinishThreadFun(CMTCurlDownloader* self) {
   } else {
     {
       std::lock_guard<std::mutex> lock(self->mutex_);
-      self->lastPercent_ = 0.0;
+      self->lastReportedBytes_ = 0;
     }
     self->Notify(kDownloadFailed, cause, L"LibCurl");
   }

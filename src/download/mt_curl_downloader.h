@@ -97,7 +97,9 @@ class CMTCurlDownloader : public CDownloader {
   std::string realUrl_;
   int64_t fileLength_ = -1;
   std::string expectedMd5_;
-  double lastPercent_ = 0.0;  // guarded by mutex_
+  // Bytes of both parts at the last progress notification; 0 while none
+  // was made in this attempt.
+  int64_t lastReportedBytes_ = 0;  // guarded by mutex_
   int32_t activeParts_ = 0;   // guarded by mutex_
   std::mutex mutex_;
   std::condition_variable partsChanged_;

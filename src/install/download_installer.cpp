@@ -14,6 +14,7 @@
 #include "utils/files.h"
 #include "utils/log.h"
 #include "utils/probe.h"
+#include "utils/whole_number.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ const wchar_t kNoPermission[] = L"无权限";
 const wchar_t kReadable[] = L"可读";
 // The report texts fit a buffer of 200 characters with its terminator.
 constexpr size_t kReportTextLimit = 199;
-constexpr double kBytesPerGigabyte = 1073741824.0;
 
 // The package of the last terminal event in this process. The download and
 // install handlers run on different threads, and a later pipeline may
@@ -50,21 +50,28 @@ std::wstring PackagePathIn(const std::wstring& installFolder) {
   return JoinPath(installFolder, L"__Package_velmotranslate.exe");
 }
 
-long TruncatedCode(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483647.0) return 2147483647L;
-  if (value <= -2147483648.0) return -2147483647L - 1;
-  return static_cast<long>(std::trunc(value));
+long TruncatedCode(double value) { return Utils::TruncatedTo<int32_t>(value); }
+
+// Bytes as GiB with two decimals, rounded to the nearest hundredth with
+// halves up, in whole numbers: printf's "%.2f" rounds an exact half (such as
+// 0.125) up in one C library and to even in another.
+std::wstring GigabytesText(uint64_t bytes) {
+  constexpr uint64_t kGiB = uint64_t{1} << 30;
+  const uint64_t whole = bytes / kGiB;
+  const uint64_t hundredths = ((bytes % kGiB) * 100 + kGiB / 2) / kGiB;  // 0..100
+  wchar_t text[32];
+  swprintf(text, 32, L"%llu.%02llu", static_cast<unsigned long long>(whole + hundredths / 100),
+           static_cast<unsigned long long>(hundredths % 100));
+  return text;
 }
 
-std::wstring DownloadFailureText(double value, const std::wstring& text, double freeGigabytes,
+std::wstring DownloadFailureText(double value, const std::wstring& text, uint64_t freeBytes,
                                  const std::wstring& permission, int32_t networkState) {
   // Built piece by piece: the message may be longer than any buffer, and
   // only the cut decides how much of it stays.
-  wchar_t head[64], space[64];
+  wchar_t head[64];
   swprintf(head, 64, L"1.code=%ld；2.msg=", TruncatedCode(value));
-  swprintf(space, 64, L"%.2f", freeGigabytes);
-  return CutReportText(head + text + L"；3.缓存磁盘容量=" + space + L"G；4.缓存读写权限=" + permission +
+  return CutReportText(head + text + L"；3.缓存磁盘容量=" + GigabytesText(freeBytes) + L"G；4.缓存读写权限=" + permission +
                        L"；5.服务器连接状态code=" + std::to_wstring(networkState));
 }
 
@@ -255,11 +262,10 @@ void CDownloadInstaller::DownloadFailureReport(int code, double value, const wch
   }
 
   Utils::HardDiskManager disk;
-  const double freeGigabytes = disk.CheckFreeSpace(Install::FreeSpaceProbePath(packagePath))
-                                   ? static_cast<double>(disk.FreeBytesAvailable()) / kBytesPerGigabyte
-                                   : 0.0;
+  const uint64_t freeBytes =
+      disk.CheckFreeSpace(Install::FreeSpaceProbePath(packagePath)) ? disk.FreeBytesAvailable() : 0;
   const std::wstring report =
-      Install::DownloadFailureText(value, text ? text : L"", freeGigabytes, permission, network);
+      Install::DownloadFailureText(value, text ? text : L"", freeBytes, permission, network);
   ReportStep(kDownloadReason, 0.0f, report, InstallerExtra());
 }
 

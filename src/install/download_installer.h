@@ -97,13 +97,19 @@ namespace Install {
 // "__Package_velmotranslate.exe" directly inside the install folder.
 std::wstring PackagePathIn(const std::wstring& installFolder);
 
-// The texts the failure reports send, cut to 199 characters.
-std::wstring DownloadFailureText(double value, const std::wstring& text, double freeGigabytes,
+// The texts the failure reports send, cut to 199 characters. The free
+// space is given in bytes and sent in GiB with two decimals.
+std::wstring DownloadFailureText(double value, const std::wstring& text, uint64_t freeBytes,
                                  const std::wstring& permission, int32_t networkState);
 std::wstring FailureText(double value, const std::wstring& text);
 // A notification's value as the reports print it: truncated toward zero,
 // limited to the 32-bit range (NaN gives 0).
 long TruncatedCode(double value);
+// Bytes in GiB with two decimals ("12.35"), rounded to the nearest
+// hundredth, halves up.
+std::wstring GigabytesText(uint64_t bytes);
+// Bytes of free space an installation needs before it starts.
+constexpr uint64_t kRequiredFreeBytes = uint64_t{1} << 30;
 // What the free-space probe is asked about for a package path: its drive
 // ("C:") when it has one, else its folder.
 std::wstring FreeSpaceProbePath(const std::wstring& packagePath);

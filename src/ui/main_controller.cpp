@@ -12,6 +12,7 @@
 #include "utils/files.h"
 #include "utils/probe.h"
 #include "utils/utf8.h"
+#include "utils/whole_number.h"
 
 namespace {
 
@@ -38,7 +39,6 @@ std::string WordingFormat(bool patient) {
   if (localised && !localised->empty()) return *localised;
   return patient ? kPatientFormat : kWaitFormat;
 }
-constexpr double kGiB = 1073741824.0;
 // The longest period a system timer accepts.
 constexpr uint32_t kLongestTimerMs = 0x7FFFFFFF;
 constexpr size_t kMaxProgressText = 250;
@@ -52,19 +52,6 @@ std::wstring ReportedPath(std::wstring text) {
   return text;
 }
 
-// A reported number as an integer of the target's range: NaN gives 0, the
-// rest saturates (a plain cast of an out-of-range double is undefined).
-template <class T>
-T Saturated(double value) {
-  if (std::isnan(value)) return 0;
-  const double lo = static_cast<double>(std::numeric_limits<T>::min());
-  const double hi = static_cast<double>(std::numeric_limits<T>::max());
-  if (value <= lo) return std::numeric_limits<T>::min();
-  if (value >= hi) return std::numeric_limits<T>::max();
-  return static_cast<T>(value);
-}
-
-int Percentage(double fraction) { return Saturated<int>(fraction * 100.0); }
 
 // The progress format comes from the skin, so it never reaches printf: only
 // "%d" (the percentage, once) and "%%" mean anything, every other "%" is
@@ -283,7 +270,7 @@ bool MainController::StartInstall(const std::wstring& folder, bool desktopShortc
   }
   uint64_t freeBytes = 0;
   const std::wstring probe = Install::FreeSpaceProbePath(Install::PackagePathIn(folder));
-  if (!system_.freeSpace(probe, &freeBytes) || static_cast<double>(freeBytes) / kGiB < 1.0) {
+  if (!system_.freeSpace(probe, &freeBytes) || freeBytes < Install::kRequiredFreeBytes) {
     const std::optional<std::string> localised = SkinUI::LocalText(kLowDiskTextId);
     const std::string text = localised && !localised->empty() ? *localised : std::string(kLowDiskFallback);
     view_.ShowPrompt("MessageBox2Wnd.xml", text, std::string(kTipCaption));
@@ -379,7 +366,7 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       ReportStep(L"开始下载大包", 0.0f, L"", Ab());
       break;
     case 1002:
-      ShowProgress(Percentage(value * settings_.downloadScale));
+      ShowProgress(Utils::TruncatedPercent(value * settings_.downloadScale));
       break;
     case 1003:
       ReportStep(L"大包下载完毕", DownloadElapsedSeconds(), L"", Ab());
@@ -401,7 +388,7 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
     case 2002: {
       installFraction_ = std::max(std::min(installFraction_ + 0.15, 0.95), value);
       const double scale = settings_.downloadScale;
-      ShowProgress(Percentage((1.0 - scale) * installFraction_ + scale));
+      ShowProgress(Utils::TruncatedPercent((1.0 - scale) * installFraction_ + scale));
       break;
     }
     case 2003:
@@ -433,13 +420,13 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       startUrl_ = ReportedPath(text);
       break;
     case 3005:
-      startupStyle_ = Saturated<int32_t>(value);
+      startupStyle_ = Utils::TruncatedTo<int32_t>(value);
       break;
     case 3007:
-      topShowDelay_ = Saturated<uint32_t>(value);
+      topShowDelay_ = Utils::TruncatedTo<uint32_t>(value);
       break;
     case 3008:
-      finishCloseDelay_ = Saturated<uint32_t>(value);
+      finishCloseDelay_ = Utils::TruncatedTo<uint32_t>(value);
       break;
     case 3009:
       view_.ShowPrompt("MessageBox1Wnd.xml", Utf8(text), std::string("消息"));

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 
+#include "utils/whole_number.h"
+
 bool CShadowParams::SetSize(int size) {
   if (size < -20 || size > 20) return false;
   size_ = static_cast<int8_t>(size);
@@ -104,13 +106,16 @@ SkinUI::Bitmap ComputeShadow(const std::vector<RegionRow>& rows, int width, cons
   std::vector<SkinUI::Argb> kernel(static_cast<size_t>(side) * side, 0);
   for (int ky = 0; ky < side; ++ky) {
     for (int kx = 0; kx < side; ++kx) {
-      const double d = std::hypot(kx - radius, ky - radius);
+      // The square root of a whole number is correctly rounded on every
+      // target, where hypot is only as exact as each C library makes it.
+      const int dx = kx - radius, dy = ky - radius;
+      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
       int alpha = 0;
       if (d < centre) {
         alpha = p.darkness();
       } else if (d <= radius) {
         const double v = (1.0 - (d - centre) / (p.sharpness() + 1)) * p.darkness();
-        alpha = v > 0 ? static_cast<int>(static_cast<unsigned>(v)) : 0;
+        alpha = v > 0 ? Utils::TruncatedTo<int>(v) : 0;
       }
       kernel[static_cast<size_t>(ky) * side + kx] = ShadowPixel(p.color(), alpha);
     }

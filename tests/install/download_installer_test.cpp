@@ -423,7 +423,7 @@ TEST_F(PipelineRun, InsNewWaitsForTheRunningProduct) {
 TEST(FailureTexts, AreFormattedAndCut) {
   using Install::DownloadFailureText;
   using Install::FailureText;
-  EXPECT_EQ(DownloadFailureText(-2146697211.7, L"URLDownloadToFile", 12.345, L"\u53ef\u8bfb", 0x10040),
+  EXPECT_EQ(DownloadFailureText(-2146697211.7, L"URLDownloadToFile", 13255342818, L"\u53ef\u8bfb", 0x10040),
             L"1.code=-2146697211\uff1b2.msg=URLDownloadToFile\uff1b3.\u7f13\u5b58\u78c1\u76d8\u5bb9\u91cf=12.35G\uff1b"
             L"4.\u7f13\u5b58\u8bfb\u5199\u6743\u9650=\u53ef\u8bfb\uff1b5.\u670d\u52a1\u5668\u8fde\u63a5\u72b6\u6001code=65600");
   EXPECT_EQ(FailureText(1000.0, L"\u5b89\u88c5\u5931\u8d25\r"), L":1.code=1000\uff1b2.msg=\u5b89\u88c5\u5931\u8d25\r");
@@ -433,10 +433,10 @@ TEST(FailureTexts, AreFormattedAndCut) {
   const std::wstring cut = FailureText(0.0, longText);
   EXPECT_EQ(cut.size(), 199u);
   EXPECT_EQ(cut.substr(0, 17), L":1.code=0\uff1b2.msg=x");
-  EXPECT_EQ(DownloadFailureText(7.0, longText, 1.0, L"\u65e0\u6743\u9650", 0).size(), 199u);
+  EXPECT_EQ(DownloadFailureText(7.0, longText, uint64_t{1} << 30, L"\u65e0\u6743\u9650", 0).size(), 199u);
   // A message longer than any buffer is still cut, not lost.
   const std::wstring huge(5000, L'y');
-  EXPECT_EQ(DownloadFailureText(7.0, huge, 1.0, L"\u65e0\u6743\u9650", 0), L"1.code=7\uff1b2.msg=" + huge.substr(0, 184));
+  EXPECT_EQ(DownloadFailureText(7.0, huge, uint64_t{1} << 30, L"\u65e0\u6743\u9650", 0), L"1.code=7\uff1b2.msg=" + huge.substr(0, 184));
 
   EXPECT_EQ(Install::TruncatedCode(2.9), 2);
   EXPECT_EQ(Install::TruncatedCode(-2.9), -2);
@@ -456,4 +456,17 @@ TEST(FailureTexts, InstallFailuresHaveTheirOwnLabel) {
   EXPECT_EQ(steps[0].step, L"\u5b89\u88c5\u5931\u8d25\u539f\u56e0");  // 安装失败原因
   EXPECT_EQ(steps[0].detail, L":1.code=1000\uff1b2.msg=\u5b89\u88c5\u5931\u8d25");
   EXPECT_EQ(steps[0].extra, (AnalyticsProperties{{L"AB", L"IN"}}));
+}
+
+// Free space in a report: whole numbers and one rounding rule (halves up),
+// where printf's "%.2f" rounds an exact half differently per C library.
+TEST(FailureTexts, FreeSpaceIsInGigabytesRoundedToHundredthsWithHalvesUp) {
+  constexpr uint64_t kGiB = uint64_t{1} << 30;
+  EXPECT_EQ(Install::GigabytesText(0), L"0.00");
+  EXPECT_EQ(Install::GigabytesText(kGiB / 8), L"0.13");  // exactly 0.125
+  EXPECT_EQ(Install::GigabytesText(5368709), L"0.00");   // just below 0.005
+  EXPECT_EQ(Install::GigabytesText(5368710), L"0.01");   // just above
+  EXPECT_EQ(Install::GigabytesText(kGiB - 1), L"1.00");
+  EXPECT_EQ(Install::GigabytesText(13255342818), L"12.35");
+  EXPECT_EQ(Install::GigabytesText(UINT64_MAX), L"17179869184.00");
 }
