@@ -12,6 +12,13 @@
 
 namespace App {
 
+namespace {
+std::atomic<unsigned> g_crashReportSeconds{10};
+}  // namespace
+
+unsigned CrashReportSeconds() { return g_crashReportSeconds.load(); }
+void SetCrashReportSeconds(unsigned seconds) { g_crashReportSeconds.store(seconds); }
+
 void ReportFatalCrash() {
   // One report per process, whichever thread or signal comes first.
   static std::atomic<bool> reported{false};

@@ -36,12 +36,19 @@ int RunInstaller(const StartupSteps& steps);
 void HardenLibrarySearch();
 
 // Step 2: the last-chance reporter. Reports the step "崩溃退出" and the
-// crash, then lets the system end the process as it would have. On Linux
-// a handler of the fatal signals, on its own stack, with a watchdog so
-// that reports that cannot finish never keep the dying process alive.
+// crash, then lets the system end the process as it would have. Reports
+// that cannot finish (a lock held by a thread that stopped, a collector
+// that does not answer) never keep the dying process alive: they get
+// CrashReportSeconds(), then the process ends anyway. On Windows the
+// unhandled-exception filter runs them on a thread of its own and waits
+// that long; on Linux a handler of the fatal signals, on its own stack,
+// arms an alarm.
 void InstallCrashReporter();
 // What the reporter does (also called by tests in a child process).
 void ReportFatalCrash();
+// 10 unless a test program has set another limit before a crash.
+unsigned CrashReportSeconds();
+void SetCrashReportSeconds(unsigned seconds);
 
 // The "-log=PATH" switch of the process's command line, applied before
 // anything writes a trace line worth keeping.

@@ -9,15 +9,11 @@ namespace App {
 namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
-// Reports that cannot finish (a lock held by the thread that crashed, a
-// collector that does not answer) must not keep a dying process alive.
-constexpr unsigned kReportSeconds = 10;
-
 void OnFatalSignal(int sig, siginfo_t*, void*) {
   // SA_RESETHAND has restored the default action; SIGALRM's default ends
   // the process if the reports hang.
   signal(SIGALRM, SIG_DFL);
-  alarm(kReportSeconds);
+  alarm(CrashReportSeconds());
   ReportFatalCrash();
   // A fault re-executes its instruction on return and dies by the default
   // action; a raised signal (abort) needs raising again, delivered once the

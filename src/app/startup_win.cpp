@@ -1,12 +1,26 @@
 #include <windows.h>
 
+#include <process.h>
+
 #include "app/startup.h"
 
 namespace App {
 namespace {
 
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS*) {
+unsigned __stdcall ReportOnItsOwn(void*) {
   ReportFatalCrash();
+  return 0;
+}
+
+// The reports run on a thread of their own, so that the faulting thread
+// can stop waiting for them: one that waits on a lock the crashed thread
+// (or any stopped one) holds would otherwise hold the process forever.
+LONG WINAPI CrashFilter(EXCEPTION_POINTERS*) {
+  const uintptr_t thread = _beginthreadex(nullptr, 256 * 1024, ReportOnItsOwn, nullptr, 0, nullptr);
+  if (thread != 0) {
+    WaitForSingleObject(reinterpret_cast<HANDLE>(thread), CrashReportSeconds() * 1000);
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+  }
   return EXCEPTION_CONTINUE_SEARCH;
 }
 

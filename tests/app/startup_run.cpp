@@ -5,9 +5,14 @@
 //   startup_run hold DIR    the window writes DIR/ready, then waits (at most
 //                           a minute) for DIR/go
 //   startup_run crash       the window executes an illegal instruction
+//   startup_run crash-held  the same while another thread holds the lock
+//                           every report takes (as a report stopped half-way
+//                           would), with a crash-report limit of 1 second
 //   startup_run trace       the window writes one trace line
 #include <cstdio>
 #include <filesystem>
+#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -19,9 +24,14 @@
 
 namespace {
 
+// Stands for the locks of the reporting path (the tracker's queue, the
+// flush): every report takes it.
+std::mutex g_reportLock;
+
 class Printer : public analytics_adapter::Observer {
  public:
   void OnStep(const std::wstring& step, float, const std::wstring&, const AnalyticsProperties&) override {
+    std::lock_guard<std::mutex> lock(g_reportLock);
     std::printf("step %s\n", Utils::WideToUtf8(step).c_str());
     std::fflush(stdout);
   }
@@ -59,6 +69,17 @@ int main() {
     std::fflush(stdout);
     if (mode == L"hold") return Hold(std::filesystem::path(dir));
     if (mode == L"crash") Fault();
+    if (mode == L"crash-held") {
+      App::SetCrashReportSeconds(1);
+      std::promise<void> held;
+      std::thread([&held] {
+        std::lock_guard<std::mutex> hold(g_reportLock);
+        held.set_value();
+        std::this_thread::sleep_for(std::chrono::hours(1));
+      }).detach();
+      held.get_future().wait();
+      Fault();
+    }
     if (mode == L"trace") UTILS_LOG(L"window %s", L"\u5b89\u88c5");
     return 0;
   };

@@ -87,6 +87,17 @@ TEST(Startup, ACrashIsReportedAndStillEndsTheProcess) {
   EXPECT_EQ(o.output.find("exit"), std::string::npos) << o.output;
 }
 
+// A report that can never finish (its lock held by a thread that will not
+// let go) still lets the crashed process end, after the reporter's limit.
+TEST(Startup, ACrashWhileAReportLockIsHeldStillEndsTheProcess) {
+  const Outcome o = RunHelper(L"crash-held");
+  EXPECT_NE(o.code, 0u);
+  EXPECT_NE(o.code, static_cast<uint32_t>(Utils::PipedProcess::kStillActive));
+  EXPECT_NE(o.output.find("window\n"), std::string::npos) << o.output;
+  EXPECT_EQ(o.output.find("step"), std::string::npos) << o.output;
+  EXPECT_EQ(o.output.find("exit"), std::string::npos) << o.output;
+}
+
 TEST(Startup, TheLogSwitchKeepsEveryTraceLineInAFile) {
   quillon_test::ScratchDir dir;
   const fs::path log = dir.Path() / "setup log.txt";
