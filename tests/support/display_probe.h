@@ -14,4 +14,10 @@ ScreenSize OpenScreen();
 // Creates, shows and destroys a small top-level window; whether it was shown.
 bool CanShowWindow();
 
+// Waits (at most `timeoutMs`) until windows with per-pixel alpha are
+// blended: on X, until a compositor owns the screen's _NET_WM_CM_S<n>
+// selection (the compositor a test starts beside it can take seconds on a
+// loaded machine); on Windows at once. Whether they are.
+bool WaitForCompositor(int timeoutMs);
+
 }  // namespace quillon_test

@@ -1,5 +1,9 @@
 #include <X11/Xlib.h>
 
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include "support/display_probe.h"
 
 namespace quillon_test {
@@ -33,6 +37,22 @@ bool CanShowWindow() {
   XDestroyWindow(display, window);
   XCloseDisplay(display);
   return mapped;
+}
+
+bool WaitForCompositor(int timeoutMs) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  char name[32];
+  std::snprintf(name, sizeof name, "_NET_WM_CM_S%d", DefaultScreen(display));
+  const Atom selection = XInternAtom(display, name, False);
+  bool owned = false;
+  for (int waited = 0; !owned; waited += 20) {
+    owned = XGetSelectionOwner(display, selection) != None;
+    if (owned || waited >= timeoutMs) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  XCloseDisplay(display);
+  return owned;
 }
 
 }  // namespace quillon_test

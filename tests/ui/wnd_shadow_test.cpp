@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "host_png.h"
+#include "support/display_probe.h"
 #include "ui/message_box.h"
 #include "ui/skin_frame.h"
 #include "uikit/control.h"
@@ -56,11 +57,10 @@ int Grey(Argb c) { return c & 0xFF; }
 class FrameShadowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    // The compositor starts with the test; its selection shows when it runs,
-    // which on a loaded machine can take many seconds.
-    for (int i = 0; i < 1200 && !CWndShadow::Available(); ++i) {
-      if (!CWndShadow::Initialize()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    // Initialize decides once per process, so it is asked only once the
+    // compositor that starts with the test runs (which on a loaded machine
+    // can take many seconds).
+    if (quillon_test::WaitForCompositor(60000)) CWndShadow::Initialize();
   }
   void SetUp() override {
     ASSERT_TRUE(CWndShadow::Available());

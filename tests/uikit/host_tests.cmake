@@ -6,8 +6,13 @@ quillon_add_test(skinui_host_test
 target_include_directories(skinui_host_test PRIVATE ${HOST_TEST_DIR})
 quillon_add_test(skinui_shadow_window_test
   SOURCES ${HOST_TEST_DIR}/shadow_window_test.cpp ${HOST_TEST_DIR}/host_png.cpp
+          ${PROJECT_SOURCE_DIR}/tests/support/display_probe_${QUILLON_PLATFORM}.cpp
   LIBS skinui_automation Quillon::zlib COMPOSITOR TIMEOUT 120)
 target_include_directories(skinui_shadow_window_test PRIVATE ${HOST_TEST_DIR})
+if(NOT WIN32)
+  find_package(X11 REQUIRED)
+  target_link_libraries(skinui_shadow_window_test PRIVATE X11::X11)
+endif()
 if(NOT WIN32)
   # The host's framebuffer choice must win over the environment's: on GL
   # SDL rebuilds the X window, losing its shape and the id the host holds.
