@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "download/proxy.h"
+#include "utils/proxy.h"
 #include "http_sender.h"
 
 namespace analytics_sdk {

@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "app/analytics_adapter.h"
-#include "proxy.h"
+#include "utils/proxy.h"
 #include "utils/file_io.h"
 #include "utils/log.h"
 #include "utils/text.h"

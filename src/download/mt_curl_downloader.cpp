@@ -7,7 +7,7 @@
 #include "app/installer_config.h"
 #include "curl_client.h"
 #include "part_join.h"
-#include "proxy.h"
+#include "utils/proxy.h"
 #include "utils/file_io.h"
 #include "utils/log.h"
 #include "utils/text.h"

@@ -10,7 +10,7 @@
 
 #include <cstdio>
 
-#include "proxy.h"
+#include "utils/proxy.h"
 #include "utils/file_io.h"
 #include "utils/text.h"
 #include "win_downloader.h"

@@ -1,4 +1,4 @@
-#include "download/proxy.h"
+#include "utils/proxy.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 
 #include "download/curl_downloader.h"
 #include "download/mt_curl_downloader.h"
-#include "download/proxy.h"
+#include "utils/proxy.h"
 #include "download/win_downloader.h"
 #include "support/notify_recorder.h"
 #include "support/package_server.h"

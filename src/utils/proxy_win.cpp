@@ -4,7 +4,7 @@
 #include <map>
 #include <mutex>
 
-#include "proxy.h"
+#include "utils/proxy.h"
 #include "utils/utf8.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "proxy.h"
+#include "utils/proxy.h"
 
 // libcurl applies the proxy environment variables itself.
 std::string SystemProxyFor(const std::string&) { return ""; }

@@ -1,4 +1,4 @@
-#include "proxy.h"
+#include "utils/proxy.h"
 
 #include <cctype>
 #include <cstdlib>
