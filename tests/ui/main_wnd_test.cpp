@@ -200,6 +200,8 @@ TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
   ASSERT_TRUE(WaitPage(2));
   EXPECT_EQ(starts_, 1);
   EXPECT_FALSE(Find("titleGrpCtn")->IsVisible());
+  // Before any progress arrives the page already speaks the window's language.
+  EXPECT_EQ(Find("progressLb")->GetText(), "Installing: 0%. Please wait...");
 
   window_->Host().Close();  // what Alt+F4 asks for
   Automation::WaitFor([] { return false; }, 300);
@@ -214,7 +216,7 @@ TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
   FromWorker({{1001, 0}, {1002, 0.5}});
   ASSERT_TRUE(Automation::WaitFor([&] { return Bar() == 35; }, kWait));
   // The window speaks English (language 0) and the table has the wording.
-  EXPECT_EQ(Find("progressLb")->GetText(), "Installing: 35%, please wait...");
+  EXPECT_EQ(Find("progressLb")->GetText(), "Installing: 35%. Please wait...");
   EXPECT_EQ(window_->PendingRecords(), 0u);
   EXPECT_EQ(CMainWnd::LiveRecords(), 0u);
   Capture("main-installing");

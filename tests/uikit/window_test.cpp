@@ -234,7 +234,8 @@ TEST(WindowImplBaseTest, ABrokenLayoutTakesTheFailureActionAndAMissingSkinLeaves
   TestWindow broken;
   broken.file = "Broken.xml";
   EXPECT_FALSE(broken.Create(nullptr, L"broken"));
-  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"SkinUI: 加载资源文件失败"}));
+  // No language table is loaded: the box speaks both languages.
+  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"SkinUI: Setup could not load its resources.\n加载资源文件失败"}));
   EXPECT_EQ(codes, (std::vector<int>{1}));
   EXPECT_EQ(broken.ready, 0);
 
