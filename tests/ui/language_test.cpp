@@ -221,6 +221,9 @@ std::unique_ptr<Built> Build(const std::string& layout) {
   return built;
 }
 
+// Room a centred button text keeps free on each side.
+constexpr int kButtonMargin = 6;
+
 bool Shown(Control* c) {
   for (; c; c = c->GetParent())
     if (!c->IsVisible()) return false;
@@ -269,6 +272,10 @@ void ExpectEveryTextFits(Built& b, const std::string& where) {
     if (style & kTextSingleLine || !(style & kTextWordBreak)) {
       const Size need = MeasureText(*b.glyphs, font, text, 0, style);
       EXPECT_LE(need.cx, box.Width()) << what << ": too wide";
+      // A centred button text that touches its edges reads as cut off.
+      if (c.GetInterface("Button") && !c.GetInterface("Option") && (style & kTextCenter)) {
+        EXPECT_LE(need.cx + 2 * kButtonMargin, box.Width()) << what << ": no room beside the text";
+      }
       EXPECT_LE(need.cy, box.Height()) << what << ": too tall";
     } else {
       const std::vector<TextLine> lines = LayoutText(*b.glyphs, font, text, box.Width(), style);
