@@ -9,7 +9,6 @@
 #include "install/download_installer.h"
 #include "ui/localization.h"
 #include "ui/ui_texts.h"
-#include "uikit/text_table.h"
 #include "utils/files.h"
 #include "utils/probe.h"
 #include "utils/utf8.h"

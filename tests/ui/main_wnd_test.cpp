@@ -327,7 +327,7 @@ bool Holds(const std::vector<std::string>& texts, const std::string& text) {
 
 // The window starts in English; a language chosen in its combo box speaks in
 // the window and in the prompt the close button brings up afterwards, read
-// back from the real windows while they are on the screen.
+// back from the real windows while the prompt is on the screen.
 TEST_F(MainWindow, TheChosenLanguageSpeaksInTheWindowAndInEveryPromptAfterIt) {
   Open();
   std::vector<std::string> texts = ShownTexts(*window_);
@@ -356,8 +356,13 @@ TEST_F(MainWindow, TheChosenLanguageSpeaksInTheWindowAndInEveryPromptAfterIt) {
           prompt = ShownTexts(*WindowImplBase::LiveWindows().back());
           answered = Automation::ClickControl("cancelBtn");  // stay
         });
-    ASSERT_TRUE(Click("closebtn"));
-    ASSERT_TRUE(Automation::WaitFor([&] { return answered && window_->Host().IsEnabled(); }, kWait));
+    // The close button's click as the window hands it on: a real click's
+    // input would wait behind the turns posted above, which Windows hands
+    // out first. The prompt runs modally in here and is answered by a real
+    // click.
+    window_->Controller().OnClick("closebtn");
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(window_->Host().IsEnabled());
     EXPECT_EQ(ForeignTexts(prompt, c.language), std::vector<std::string>{});
     for (const std::string& button : c.buttons) EXPECT_TRUE(Holds(prompt, button)) << button;
     EXPECT_TRUE(window_->Host().IsAlive());
