@@ -8,7 +8,7 @@
 #include "app/analytics_adapter.h"
 #include "install/download_installer.h"
 #include "ui/localization.h"
-#include "uikit/text_table.h"
+#include "ui/ui_texts.h"
 #include "utils/files.h"
 #include "utils/probe.h"
 #include "utils/utf8.h"
@@ -21,24 +21,16 @@ const AnalyticsProperties& Ab() {
   return ab;
 }
 
-const char kRunningText[] = "安装程序检测到Quillon\r\n正在运行，请退出程序后再安装";
-const char kTipCaption[] = "温馨提示";
 const wchar_t kProductExe[] = L"velmotranslate.exe";
 const wchar_t kOldUninstallerCopy[] = L"velmotranslate_un_asa.exe";
-constexpr int kLowDiskTextId = 104;
 constexpr uint64_t kPatientAfterMs = 60000;
-// The progress text's two wordings, localised by the language table when it
-// holds them; the built-in Chinese otherwise.
-constexpr int kWaitTextId = 110;
-constexpr int kPatientTextId = 111;
-const char kWaitFormat[] = "正在安装中:%d%%，请稍候...";
-const char kPatientFormat[] = "正在安装中:%d%%，请耐心等待...";
-
+// The progress text's two wordings, in the language in force.
 std::string WordingFormat(bool patient) {
-  const std::optional<std::string> localised = SkinUI::LocalText(patient ? kPatientTextId : kWaitTextId);
-  if (localised && !localised->empty()) return *localised;
-  return patient ? kPatientFormat : kWaitFormat;
+  return UiTexts::Text(patient ? UiTexts::kProgressPatient : UiTexts::kProgressWait);
 }
+
+// Every prompt of the installer's own carries the same caption.
+std::string Caption() { return UiTexts::Text(UiTexts::kPromptCaption); }
 // The longest period a system timer accepts.
 constexpr uint32_t kLongestTimerMs = 0x7FFFFFFF;
 constexpr size_t kMaxProgressText = 250;
@@ -88,7 +80,6 @@ std::string FormatProgress(const std::string& format, int percentage) {
 
 }  // namespace
 
-const char MainController::kLowDiskFallback[] = "磁盘空间不足，请至少保留1GB可用空间";
 const wchar_t MainController::kTermsUrl[] = L"https://www.quillon.cloud/terms";
 const wchar_t MainController::kDefaultStartUrl[] = L"https://www.quillon.cloud/converter";
 static_assert(sizeof(MainController::kDefaultStartUrl) / sizeof(wchar_t) == 35 + 1, "the start URL has 35 characters");
@@ -226,7 +217,7 @@ void MainController::OnClick(const std::string& sender) {
     view_.SelectItem("mainTabLt", kStartPage);
   } else if (sender == "chDirBtn") {
     std::wstring folder;
-    if (view_.BrowseFolder(&folder) && !folder.empty()) view_.SetText("installDirEdit", Utf8(folder));
+    if (view_.BrowseFolder(Wide(UiTexts::Text(UiTexts::kBrowseFolderTitle)), &folder) && !folder.empty()) view_.SetText("installDirEdit", Utf8(folder));
   } else if (sender == "customeInstallBtn") {
     ReportClick(L"自定义安装_立即安装", Ab());
     CustomStartInstall();
@@ -249,7 +240,9 @@ bool MainController::CustomStartInstall() {
   return StartInstall(folder, view_.IsSelected("createDSCb"), view_.IsSelected("createQSCb"));
 }
 
-void MainController::ShowRunningPrompt() { view_.ShowPrompt("MessageBox1Wnd.xml", std::string(kRunningText), std::string(kTipCaption)); }
+void MainController::ShowRunningPrompt() {
+  view_.ShowPrompt("MessageBox1Wnd.xml", UiTexts::Text(UiTexts::kProductRunning), Caption());
+}
 
 bool MainController::StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunchShortcut) {
   if (!settings_.insNew && system_.processRunning(kOldUninstallerCopy)) {
@@ -264,16 +257,14 @@ bool MainController::StartInstall(const std::wstring& folder, bool desktopShortc
   }
   view_.SetEnabled("customeInstallBtn", false);
   if (folder.empty() || !system_.createFolder(folder)) {
-    view_.ShowPrompt("MessageBox2Wnd.xml", std::string("无效路径"), std::string(kTipCaption));
+    view_.ShowPrompt("MessageBox2Wnd.xml", UiTexts::Text(UiTexts::kInvalidFolder), Caption());
     view_.SendNotify("install", 0);
     return false;
   }
   uint64_t freeBytes = 0;
   const std::wstring probe = Install::FreeSpaceProbePath(Install::PackagePathIn(folder));
   if (!system_.freeSpace(probe, &freeBytes) || freeBytes < Install::kRequiredFreeBytes) {
-    const std::optional<std::string> localised = SkinUI::LocalText(kLowDiskTextId);
-    const std::string text = localised && !localised->empty() ? *localised : std::string(kLowDiskFallback);
-    view_.ShowPrompt("MessageBox2Wnd.xml", text, std::string(kTipCaption));
+    view_.ShowPrompt("MessageBox2Wnd.xml", UiTexts::Text(UiTexts::kLowDiskSpace), Caption());
     view_.SendNotify("install", 0);
     return false;
   }
@@ -300,8 +291,7 @@ bool MainController::StartInstall(const std::wstring& folder, bool desktopShortc
 void MainController::OnCheckNet(int32_t result) {
   const int verdict = Utils::NetworkVerdict(result);
   if (verdict != 0)
-    view_.ShowPrompt("MessageBox2Wnd.xml", std::string("当前网络环境较差，请在网络通畅时进行安装"),
-                     std::string(kTipCaption));
+    view_.ShowPrompt("MessageBox2Wnd.xml", UiTexts::Text(UiTexts::kPoorNetwork), Caption());
   view_.SendNotify("install", verdict == 0 ? 1 : 0);
 }
 
@@ -311,6 +301,9 @@ void MainController::OnInstall(bool goOn) {
     // A retry is started from the installing page before the start page
     // is shown again; it keeps the page of the first attempt.
     if (page == kStartPage || page == kCustomPage) startPage_ = page;
+    // The page's first text, in the language chosen by now; an attempt
+    // retried keeps the percentage the bar shows.
+    ShowProgress(view_.GetValue("installPrg"));
     view_.SelectItem("mainTabLt", kInstallingPage);
     ReportView(Ab());
     pipeline_.Start();
@@ -396,8 +389,7 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       break;
     case 2004: {
       pipeline_.FailureReport(code, value, text, false);
-      const std::string message = text.empty() ? std::string("安装失败") : Utf8(text);
-      view_.ShowPrompt("MessageBox2Wnd.xml", message, std::string(kTipCaption));
+      view_.ShowPrompt("MessageBox2Wnd.xml", UiTexts::ShownReportText(text), Caption());
       if (view_.GetValue("installPrg") >= 70) {
         view_.SetText("progressLb", FormatProgress(WordingFormat(false), 0));
         view_.SetValue("installPrg", 0);
@@ -429,7 +421,7 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       finishCloseDelay_ = Utils::TruncatedTo<uint32_t>(value);
       break;
     case 3009:
-      view_.ShowPrompt("MessageBox1Wnd.xml", Utf8(text), std::string("消息"));
+      view_.ShowPrompt("MessageBox1Wnd.xml", Utf8(text), UiTexts::Text(UiTexts::kMessageCaption));
       break;
     case 5004:
     case 5005:

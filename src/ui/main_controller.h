@@ -69,8 +69,8 @@ class IMainView {
   virtual void BringToFront() = 0;
   // Handles the thread's window messages for up to `ms` milliseconds.
   virtual void PumpMessages(int ms) = 0;
-  // The folder browser; false when nothing was chosen.
-  virtual bool BrowseFolder(std::wstring* folder) = 0;
+  // The folder browser with its title; false when nothing was chosen.
+  virtual bool BrowseFolder(const std::wstring& title, std::wstring* folder) = 0;
 };
 
 // What the controller asks the system. Every member has a real default
@@ -183,8 +183,6 @@ class MainController {
   uint32_t TopShowDelay() const { return topShowDelay_; }
   uint32_t FinishCloseDelay() const { return finishCloseDelay_; }
 
-  // The text of the low-disk prompt when the language table has none.
-  static const char kLowDiskFallback[];
   // The terms page and the default start URL (35 characters).
   static const wchar_t kTermsUrl[];
   static const wchar_t kDefaultStartUrl[];

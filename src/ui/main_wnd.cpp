@@ -183,8 +183,8 @@ class CMainWnd::View : public IMainView {
   void PumpMessages(int /*ms*/) override {
     if (w_.Host().IsAlive()) WindowHost::PumpMessages(0);
   }
-  bool BrowseFolder(std::wstring* folder) override {
-    return ShellActions::BrowseForFolder(w_.Host().NativeHandle(), folder);
+  bool BrowseFolder(const std::wstring& title, std::wstring* folder) override {
+    return ShellActions::BrowseForFolder(w_.Host().NativeHandle(), title, folder);
   }
 
  private:

@@ -14,9 +14,9 @@ namespace ShellActions {
 void Open(const std::wstring& target, const std::wstring& folder, bool maximised);
 
 // The folder browser owned by `owner` (the native window handle, may be
-// null), titled "选择一个文件夹"; false when no folder with a file-system
-// path was chosen. Linux: zenity when installed, else false at once.
-bool BrowseForFolder(void* owner, std::wstring* folder);
+// null) with `title`; false when no folder with a file-system path was
+// chosen. Linux: zenity when installed, else false at once.
+bool BrowseForFolder(void* owner, const std::wstring& title, std::wstring* folder);
 
 // "https://" or "http://" at the start.
 bool IsUrl(const std::wstring& target);

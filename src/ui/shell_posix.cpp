@@ -67,8 +67,10 @@ void Open(const std::wstring& target, const std::wstring& folder, bool /*maximis
     SpawnDetached({t}, Utils::WideToUtf8(folder));
 }
 
-bool BrowseForFolder(void* /*owner*/, std::wstring* folder) {
+bool BrowseForFolder(void* /*owner*/, const std::wstring& title, std::wstring* folder) {
   if (!OnPath("zenity")) return false;
+  // Made before the fork: the child only calls exec.
+  const std::string titleArg = "--title=" + Utils::WideToUtf8(title);
   int out[2];
   if (pipe(out) != 0) return false;
   const pid_t child = fork();
@@ -81,8 +83,7 @@ bool BrowseForFolder(void* /*owner*/, std::wstring* folder) {
     dup2(out[1], 1);
     close(out[0]);
     close(out[1]);
-    execlp("zenity", "zenity", "--file-selection", "--directory", "--title=选择一个文件夹",
-           static_cast<char*>(nullptr));
+    execlp("zenity", "zenity", "--file-selection", "--directory", titleArg.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);

@@ -12,10 +12,10 @@ void Open(const std::wstring& target, const std::wstring& folder, bool maximised
                 maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
 }
 
-bool BrowseForFolder(void* owner, std::wstring* folder) {
+bool BrowseForFolder(void* owner, const std::wstring& title, std::wstring* folder) {
   BROWSEINFOW info = {};
   info.hwndOwner = static_cast<HWND>(owner);
-  info.lpszTitle = L"选择一个文件夹";
+  info.lpszTitle = title.c_str();
   info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_RETURNONLYFSDIRS;
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   bool chosen = false;

@@ -70,9 +70,12 @@ class WindowImplBase : public IHostHandler,
   Control* FindControl(const std::string& name) const { return pm_.FindControl(name); }
 
   // What a layout that cannot be built does: by default the error box
-  // "加载资源文件失败" ("SkinUI") and then the end of the process with code
+  // ("SkinUI") with the localised text kLoadFailedTextId, or, when the
+  // table holds none, "Setup could not load its resources." and
+  // "加载资源文件失败" on two lines; then the end of the process with code
   // 1. Tests replace both; a replaced exit that returns leaves the window
   // empty. Null restores the default.
+  static constexpr int kLoadFailedTextId = 107;
   struct FailureActions {
     std::function<void(const std::wstring& text, const std::wstring& caption)> showError;
     std::function<void(int code)> exit;

@@ -148,10 +148,26 @@ TEST_F(SilentInstall, WithoutADisplayTheWindowRunEndsAtOnce) {
   const std::string savedDisplay = display ? display : "";
   install_test::SetEnvironment("DISPLAY", nullptr);
   const SetupRun run = RunSetup(L"", std::chrono::seconds(60));
+  // What it says on its standard error, in the language the command line
+  // asks for (a shell hands that error to the test's pipe).
+  std::vector<std::pair<uint32_t, std::string>> said;
+  for (const wchar_t* language : {L"0", L"2"}) {
+    Utils::PipedProcess child;
+    child.Start(L"/bin/sh -c \"exec '" + setup_.wstring() + L"' -language=" + language + L" 2>&1\"");
+    const std::string output = quillon_test::ReadUntilEnd(child, std::chrono::seconds(60));
+    uint32_t code = 0;
+    if (!child.WaitFor(30000, &code)) child.Terminate();
+    said.emplace_back(code, output);
+  }
   if (!savedDisplay.empty()) install_test::SetEnvironment("DISPLAY", savedDisplay.c_str());
   ASSERT_TRUE(run.ended);
   EXPECT_EQ(run.exitCode, 10u);
   EXPECT_TRUE(server.Requests().empty());
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[0].first, 10u);
+  EXPECT_NE(said[0].second.find("quillon-setup: Quillon Setup needs a display."), std::string::npos) << said[0].second;
+  EXPECT_EQ(said[1].first, 10u);
+  EXPECT_NE(said[1].second.find("quillon-setup: Quillon \u5b89\u88dd\u7a0b\u5f0f"), std::string::npos) << said[1].second;
 }
 
 }  // namespace

@@ -58,11 +58,11 @@ const std::vector<Layout>& Layouts() {
       {"MessageBox1Wnd.xml", "360,180", "0,0,0,30", {"closebtn", "captionLbl", "textLbl"}, {"CAPTION", "TEXT"}},
       {"MessageBox2Wnd.xml", "360,180", "0,0,0,30", {"closebtn", "captionLbl", "textLbl"}, {"CAPTION", "TEXT"}},
       {"exitTipWnd.xml", "360,180", "0,0,0,30", {"closebtn", "okBtn", "cancelBtn"},
-       {"温馨提示", "您确定要退出安装吗？", "是", "否"}},
+       {"%{30}", "%{32}", "%{33}", "%{34}"}},
       {"NetworkTipWnd.xml", "360,180", "0,0,0,30", {"closebtn", "okBtn", "cancelBtn"},
-       {"温馨提示", "当前网络环境较差，请在网络通畅时进行重试", "稍后再试", "重新安装"}},
+       {"%{30}", "%{35}", "%{36}", "%{37}"}},
       {"InstalledPathTipWnd.xml", "400,180", "0,0,0,30", {"closebtn", "okBtn", "cancelBtn"},
-       {"温馨提示", "检测到计算机中已存在此软件，是否为您更新为最新版本？", "打开软件", "安装最新版本"}},
+       {"%{30}", "%{38}", "%{39}", "%{40}"}},
   };
   return layouts;
 }
@@ -194,7 +194,7 @@ TEST(SkinPackage, TheProgressLabelLeavesTheWordingToTheWindow) {
   std::smatch m;
   ASSERT_TRUE(std::regex_search(xml, m, std::regex("<Label name=\"progressLb\"[^>]*>")));
   EXPECT_EQ(m[0].str().find("userdata"), std::string::npos) << "a format would lose the two wordings";
-  EXPECT_EQ(Attr(m[0].str(), "text"), "正在安装中:0%，请稍候...") << "the window's text at 0 %";
+  EXPECT_EQ(Attr(m[0].str(), "text"), "") << "the window writes the first text in the chosen language";
 }
 
 }  // namespace

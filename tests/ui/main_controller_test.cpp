@@ -17,6 +17,7 @@
 #include "../install/install_test_platform.h"
 #include "app/analytics_adapter.h"
 #include "support/scratch_dir.h"
+#include "ui/ui_texts.h"
 #include "uikit/text_table.h"
 #include "utils/utf8.h"
 
@@ -194,12 +195,14 @@ class RecordingView : public IMainView {
   void KillTimer(int id) override { timers.erase(id); }
   void BringToFront() override { ++broughtToFront; }
   void PumpMessages(int) override { ++pumps; }
-  bool BrowseFolder(std::wstring* folder) override {
+  bool BrowseFolder(const std::wstring& title, std::wstring* folder) override {
+    browseTitles.push_back(title);
     if (!browseAnswer) return false;
     *folder = *browseAnswer;
     return true;
   }
   std::string focus;
+  std::vector<std::wstring> browseTitles;
 };
 
 class RecordingPipeline : public IMainPipeline {
@@ -244,7 +247,9 @@ class Reports : public analytics_adapter::Observer {
   bool allAb = true;
 };
 
-const char kRunning[] = "安装程序检测到Quillon\r\n正在运行，请退出程序后再安装";
+// Without a language table the code's own English stands in.
+const char kRunning[] = "Quillon is running.\r\nPlease quit Quillon and try again.";
+const char kCaption[] = "Quillon Setup";
 constexpr uint64_t kGiB = 1073741824ull;
 
 class MainControllerTest : public ::testing::Test {
@@ -291,6 +296,10 @@ class MainControllerTest : public ::testing::Test {
     s.installedLanguage = [this](const std::wstring&) { return installedLanguage_; };
     s.loadLanguage = [this](int n) {
       loads_.push_back(n);
+      // Each language's texts marked with its number ("%d" kept for the
+      // progress formats).
+      if (markedTexts_)
+        for (int id : UiTexts::CodeIds()) SkinUI::AddLocalText(id, "L" + std::to_string(n) + ":" + std::to_string(id) + ":%d");
       return n >= 0 && n <= 2 ? n : 0;
     };
     s.languageChanged = [](int) {};
@@ -338,6 +347,7 @@ class MainControllerTest : public ::testing::Test {
   fs::path defaultFolder_;
   int installedLanguage_ = 0;
   std::vector<int> loads_;
+  bool markedTexts_ = false;
 };
 
 // --- the start page -------------------------------------------------------
@@ -507,8 +517,9 @@ TEST_F(MainControllerTest, FreeSpaceBelowOneGibibyteIsRefusedExactlyOneIsAccepte
   view_.Click("defaultInstallBtn");
   ASSERT_EQ(view_.prompts.size(), 1u);
   EXPECT_EQ(view_.prompts[0].layout, "MessageBox2Wnd.xml");
-  EXPECT_EQ(view_.prompts[0].text, std::string(MainController::kLowDiskFallback));  // no table loaded
-  EXPECT_EQ(view_.prompts[0].caption, std::string("温馨提示"));
+  EXPECT_EQ(view_.prompts[0].text,
+            std::string("Not enough free space. Quillon needs at least 1 GB. Please choose another folder."));
+  EXPECT_EQ(view_.prompts[0].caption, std::string(kCaption));
   EXPECT_EQ(view_.sent.back(), std::make_pair(std::string("install"), uintptr_t{0}));
   EXPECT_TRUE(pipeline_.jobs.empty());
   EXPECT_TRUE(view_.IsEnabled("customeInstallBtn"));
@@ -533,7 +544,7 @@ TEST_F(MainControllerTest, AnUnusableFolderIsRefused) {
   view_.SetText("installDirEdit", "<bad>");
   view_.Click("customeInstallBtn");
   ASSERT_EQ(view_.prompts.size(), 1u);
-  EXPECT_EQ(view_.prompts[0].text, std::string("无效路径"));
+  EXPECT_EQ(view_.prompts[0].text, std::string("This folder cannot be used. Please choose another folder."));
   EXPECT_TRUE(view_.IsEnabled("customeInstallBtn"));
   EXPECT_EQ(view_.Page(), MainController::kCustomPage);
   EXPECT_TRUE(pipeline_.jobs.empty());
@@ -562,7 +573,8 @@ TEST_F(MainControllerTest, NetworkCheckShowsTheInstallingPageOnlyAfterAGoodVerdi
   EXPECT_EQ(netChecks_, 1);
   EXPECT_EQ(view_.Page(), MainController::kStartPage);
   controller_->OnNotify("checknet", "", 1 << 16);  // no connectivity
-  EXPECT_EQ(view_.prompts.back().text, std::string("当前网络环境较差，请在网络通畅时进行安装"));
+  EXPECT_EQ(view_.prompts.back().text,
+            std::string("Your network connection is poor. Please try again when it is stable."));
   EXPECT_EQ(view_.Page(), MainController::kStartPage);
   EXPECT_EQ(pipeline_.starts, 0);
   view_.Click("defaultInstallBtn");
@@ -657,7 +669,7 @@ TEST_F(MainControllerTest, DownloadThenInstallProgressFollowsTheScale) {
   Notify(1001);
   Notify(1002, 0.5);
   EXPECT_EQ(view_.GetValue("installPrg"), 35);
-  EXPECT_EQ(view_.GetText("progressLb"), "正在安装中:35%，请稍候...");
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 35%. Please wait...");
   std::vector<int> shown;
   for (int i = 0; i < 8; ++i) {
     Notify(2002, 0.0);
@@ -673,16 +685,62 @@ TEST_F(MainControllerTest, AfterSixtySecondsOfDownloadTheWordingAsksForPatience)
   InstallNow();
   clock_ += 120000;
   Notify(1002, 0.5);  // no stopwatch yet
-  EXPECT_EQ(view_.GetText("progressLb"), "正在安装中:35%，请稍候...");
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 35%. Please wait...");
   Notify(1001);
   clock_ += 60000;
   Notify(1002, 0.5);
-  EXPECT_EQ(view_.GetText("progressLb"), "正在安装中:35%，请稍候...");
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 35%. Please wait...");
   clock_ += 1;
   Notify(1002, 1.0);
-  EXPECT_EQ(view_.GetText("progressLb"), "正在安装中:70%，请耐心等待...");
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 70%. This may take a few minutes...");
   Notify(1003);
   EXPECT_FLOAT_EQ(reports_.elapsedOf[L"大包下载完毕"], 60.001f);
+}
+
+// Every text the controller shows itself is looked up when it is shown, so
+// the language chosen on the start page speaks in every later prompt, its
+// caption, the folder browser and the installing page's first text.
+TEST_F(MainControllerTest, ALanguageChosenOnTheStartPageSpeaksInEveryLaterText) {
+  markedTexts_ = true;
+  Start();
+  view_.SelectItem("languageCombo", 2);
+  auto zhTw = [](int id) { return "L2:" + std::to_string(id) + ":%d"; };
+  auto lastPromptIs = [&](int text, int caption) {
+    ASSERT_FALSE(view_.prompts.empty());
+    EXPECT_EQ(view_.prompts.back().text, zhTw(text));
+    EXPECT_EQ(view_.prompts.back().caption, zhTw(caption));
+  };
+  view_.Click("chDirBtn");
+  ASSERT_EQ(view_.browseTitles.size(), 1u);
+  EXPECT_EQ(view_.browseTitles[0], L"L2:106:%d");
+
+  freeBytes_ = 0;
+  view_.Click("defaultInstallBtn");
+  lastPromptIs(UiTexts::kLowDiskSpace, UiTexts::kPromptCaption);
+  freeBytes_ = 50 * kGiB;
+  controller_->OnCheckNet(1 << 16);
+  lastPromptIs(UiTexts::kPoorNetwork, UiTexts::kPromptCaption);
+  view_.Click("customeBtn");
+  view_.SetText("installDirEdit", (scratch_.Path() / "<bad>").u8string());
+  view_.Click("customeInstallBtn");
+  lastPromptIs(UiTexts::kInvalidFolder, UiTexts::kPromptCaption);
+  view_.Click("backBtn");
+
+  InstallNow();
+  EXPECT_EQ(view_.GetText("progressLb"), "L2:110:0");  // before any progress arrives
+  Notify(2004, 0, L"");
+  lastPromptIs(UiTexts::kInstallFailed, UiTexts::kPromptCaption);
+  InstallNow();
+  Notify(2004, 0, L"\u5b89\u88c5\u5305\u5b89\u88c5\u5931\u8d25");  // the status stream's own words
+  lastPromptIs(UiTexts::kPackageFailed, UiTexts::kPromptCaption);
+  InstallNow();
+  Notify(3009, 0, L"from the package");
+  EXPECT_EQ(view_.prompts.back().text, "from the package");
+  EXPECT_EQ(view_.prompts.back().caption, zhTw(UiTexts::kMessageCaption));
+  Notify(5004);
+  lastPromptIs(UiTexts::kProductRunning, UiTexts::kPromptCaption);
+  // Analytics still hears the words it always did.
+  EXPECT_EQ(reports_.clicks.front(), L"\u7acb\u5373\u5b89\u88c5");  // 立即安装
 }
 
 // A language table with both wordings speaks the chosen language, also in
@@ -723,7 +781,7 @@ TEST_F(MainControllerTest, InstallFailureResetsTheBarOnlyFromSeventyPercent) {
   InstallNow();
   view_.SetValue("installPrg", 69);
   Notify(2004, 7, L"");
-  EXPECT_EQ(view_.prompts.back().text, std::string("安装失败"));
+  EXPECT_EQ(view_.prompts.back().text, std::string("Installation failed."));
   EXPECT_EQ(view_.GetValue("installPrg"), 69);
   EXPECT_EQ(view_.Page(), MainController::kStartPage);
   InstallNow();
@@ -731,7 +789,7 @@ TEST_F(MainControllerTest, InstallFailureResetsTheBarOnlyFromSeventyPercent) {
   Notify(2004, 7, L"包损坏");
   EXPECT_EQ(view_.prompts.back().text, std::string("包损坏"));
   EXPECT_EQ(view_.GetValue("installPrg"), 0);
-  EXPECT_EQ(view_.GetText("progressLb"), "正在安装中:0%，请稍候...");
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 0%. Please wait...");
   EXPECT_EQ(pipeline_.failureReports, (std::vector<std::pair<int, bool>>{{2004, false}, {2004, false}}));
 }
 
@@ -759,7 +817,7 @@ TEST_F(MainControllerTest, DownloadFailureRetriesFromTheStartPageWithoutResettin
   controller_->OnDownloaderStartedMessage();
   clock_ += 31000;  // the stopwatch still counts from the first 1001
   Notify(1002, 0.0);
-  EXPECT_EQ(view_.GetText("progressLb"), "正在安装中:0%，请耐心等待...");
+  EXPECT_EQ(view_.GetText("progressLb"), "Installing: 0%. This may take a few minutes...");
   Notify(1001);
   EXPECT_EQ(reports_.Count(L"下载器启动"), 1);
   EXPECT_EQ(reports_.Count(L"开始下载大包"), 2);
@@ -782,7 +840,7 @@ TEST_F(MainControllerTest, OldVersionNotRemovedShowsTheRunningPrompt) {
   EXPECT_TRUE(view_.closes.empty());
   Notify(3009, 0, L"来自安装包");
   EXPECT_EQ(view_.prompts.back().layout, "MessageBox1Wnd.xml");
-  EXPECT_EQ(view_.prompts.back().caption, std::string("消息"));
+  EXPECT_EQ(view_.prompts.back().caption, std::string("Message"));
 }
 
 // --- success ----------------------------------------------------------------

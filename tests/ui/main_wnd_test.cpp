@@ -26,9 +26,13 @@
 #include "ui/sequence_controls.h"
 #include "uikit/automation.h"
 #include "uikit/button.h"
+#include "uikit/combo.h"
 #include "uikit/container.h"
+#include "uikit/label.h"
 #include "uikit/png.h"
 #include "uikit/progress.h"
+#include "uikit/text.h"
+#include "uikit/text_table.h"
 
 namespace {
 
@@ -200,6 +204,8 @@ TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
   ASSERT_TRUE(WaitPage(2));
   EXPECT_EQ(starts_, 1);
   EXPECT_FALSE(Find("titleGrpCtn")->IsVisible());
+  // Before any progress arrives the page already speaks the window's language.
+  EXPECT_EQ(Find("progressLb")->GetText(), "Installing: 0%. Please wait...");
 
   window_->Host().Close();  // what Alt+F4 asks for
   Automation::WaitFor([] { return false; }, 300);
@@ -214,7 +220,7 @@ TEST_F(MainWindow, InstallingPageRefusesToCloseAndShowsPostedProgress) {
   FromWorker({{1001, 0}, {1002, 0.5}});
   ASSERT_TRUE(Automation::WaitFor([&] { return Bar() == 35; }, kWait));
   // The window speaks English (language 0) and the table has the wording.
-  EXPECT_EQ(Find("progressLb")->GetText(), "Installing: 35%, please wait...");
+  EXPECT_EQ(Find("progressLb")->GetText(), "Installing: 35%. Please wait...");
   EXPECT_EQ(window_->PendingRecords(), 0u);
   EXPECT_EQ(CMainWnd::LiveRecords(), 0u);
   Capture("main-installing");
@@ -283,6 +289,84 @@ TEST_F(MainWindow, ADownloadFailureAsksAndRetriesFromInsideThePrompt) {
   EXPECT_EQ(downloadFailures_, 1);
   EXPECT_EQ(Page(), 2);  // the retry's installing page
   EXPECT_TRUE(window_->Host().IsEnabled());
+}
+
+// Every text a window holds for the user, as it draws them (tokens
+// replaced); the language names of the combo box are not among them, being
+// each in its own language on purpose.
+std::vector<std::string> ShownTexts(WindowImplBase& w) {
+  std::vector<std::string> texts;
+  w.PaintManager().GetRoot()->ForEach([&](Control& c) {
+    if (c.GetParent() && c.GetParent()->GetInterface("Combo")) return;
+    if (!c.GetInterface("Label")) return;
+    const std::string text = ExpandTextTokens(c.GetText());
+    if (!text.empty()) texts.push_back(text);
+  });
+  return texts;
+}
+
+// The texts holding a character of Chinese (language 0) or, for
+// Traditional Chinese, one of a few common Simplified-only forms.
+std::vector<std::string> ForeignTexts(const std::vector<std::string>& texts, int language) {
+  const std::u32string simplifiedOnly = DecodeUtf8("这们个发开关时间门问题网络装载请选择软体验创启栏径简语译测检环较试败无资为从户协议读阅运动设进错误过页显视线连畅盘许联温吗当");
+  std::vector<std::string> foreign;
+  for (const std::string& text : texts)
+    for (char32_t c : DecodeUtf8(text)) {
+      const bool chinese = c >= 0x2E80 && c <= 0x9FFF;
+      if ((language == 0 && chinese) || (language == 2 && simplifiedOnly.find(c) != std::u32string::npos)) {
+        foreign.push_back(text);
+        break;
+      }
+    }
+  return foreign;
+}
+
+bool Holds(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// The window starts in English; a language chosen in its combo box speaks in
+// the window and in the prompt the close button brings up afterwards, read
+// back from the real windows while the prompt is on the screen.
+TEST_F(MainWindow, TheChosenLanguageSpeaksInTheWindowAndInEveryPromptAfterIt) {
+  Open();
+  std::vector<std::string> texts = ShownTexts(*window_);
+  EXPECT_EQ(ForeignTexts(texts, 0), std::vector<std::string>{});
+  EXPECT_TRUE(Holds(texts, "Install now"));
+
+  struct Case {
+    int language;
+    std::vector<std::string> buttons;
+  };
+  for (const Case& c : {Case{2, {"\u78ba\u5b9a", "\u53d6\u6d88"}}, Case{0, {"Yes", "No"}}}) {
+    SCOPED_TRACE(c.language);
+    static_cast<Combo*>(Find("languageCombo")->GetInterface("Combo"))->SelectItem(c.language);
+    texts = ShownTexts(*window_);
+    EXPECT_EQ(ForeignTexts(texts, c.language), std::vector<std::string>{});
+    EXPECT_EQ(Holds(texts, "Install now"), c.language == 0);
+
+    std::vector<std::string> prompt;
+    bool answered = false;
+    window_->WhenReady(
+        [&] {
+          Rect ok;
+          return Automation::FindControl("okBtn", &ok) && !window_->Host().IsEnabled();
+        },
+        [&] {
+          prompt = ShownTexts(*WindowImplBase::LiveWindows().back());
+          answered = Automation::ClickControl("cancelBtn");  // stay
+        });
+    // The close button's click as the window hands it on: a real click's
+    // input would wait behind the turns posted above, which Windows hands
+    // out first. The prompt runs modally in here and is answered by a real
+    // click.
+    window_->Controller().OnClick("closebtn");
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(window_->Host().IsEnabled());
+    EXPECT_EQ(ForeignTexts(prompt, c.language), std::vector<std::string>{});
+    for (const std::string& button : c.buttons) EXPECT_TRUE(Holds(prompt, button)) << button;
+    EXPECT_TRUE(window_->Host().IsAlive());
+  }
 }
 
 class StepCounter : public analytics_adapter::Observer {

@@ -64,17 +64,17 @@ TEST_F(ShellActionsTest, UrlsGoToXdgOpenProgramsStartInTheirFolder) {
 
 TEST_F(ShellActionsTest, FolderBrowserIsZenityWhenInstalled) {
   std::wstring folder = L"unchanged";
-  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, &folder));  // no zenity on PATH
+  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", &folder));  // no zenity on PATH
   EXPECT_EQ(folder, L"unchanged");
 
   const fs::path args = scratch_.Path() / "args.txt";
   Script("zenity", "echo \"$@\" > '" + args.string() + "'\necho /data/我的软件\n");
-  ASSERT_TRUE(ShellActions::BrowseForFolder(nullptr, &folder));
+  ASSERT_TRUE(ShellActions::BrowseForFolder(nullptr, L"選擇資料夾", &folder));
   EXPECT_EQ(folder, L"/data/我的软件");
-  EXPECT_EQ(quillon_test::ReadBytes(args), "--file-selection --directory --title=选择一个文件夹\n");
+  EXPECT_EQ(quillon_test::ReadBytes(args), "--file-selection --directory --title=選擇資料夾\n");
 
   Script("zenity", "exit 1\n");  // cancelled
-  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, &folder));
+  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", &folder));
 }
 
 }  // namespace

@@ -10,10 +10,12 @@
 
 #include "host_png.h"
 #include "support/display_probe.h"
+#include "ui/localization.h"
 #include "ui/message_box.h"
 #include "ui/skin_frame.h"
 #include "uikit/control.h"
 #include "uikit/automation.h"
+#include "uikit/package.h"
 
 namespace {
 
@@ -185,13 +187,22 @@ TEST_F(FrameShadowTest, EveryPromptShowsWithItsShadow) {
     const char* caption;
   };
   const Case cases[] = {
-      {"MessageBox1Wnd.xml", "安装失败，请检查磁盘空间后重新安装。", "安装失败"},
-      {"MessageBox2Wnd.xml", "下载失败，请检查网络连接后重试。如果问题仍然存在，请联系客服。", "提示"},
+      {"MessageBox1Wnd.xml", "Quillon is running.\r\nPlease quit Quillon and try again.", "Quillon Setup"},
+      {"MessageBox2Wnd.xml", "Not enough free space. Quillon needs at least 1 GB. Please choose another folder.",
+       "Quillon Setup"},
       {"ExitTipWnd.xml", nullptr, nullptr},
       {"NetworkTipWnd.xml", nullptr, nullptr},
       {"InstalledPathTipWnd.xml", nullptr, nullptr},
   };
   frame.ShowWindow(false);
+  // The layouts' texts in English, as the installer starts.
+  Localization::LoadLanguage(
+      [](const std::string& name, std::string* bytes) {
+        std::string error;
+        const SkinPackage* package = OpenEmbeddedSkinPackage(&error);
+        return package && package->ReadEntry(name, bytes, &error);
+      },
+      0, L"");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.layout);
     CMessageBoxWnd box(c.layout);

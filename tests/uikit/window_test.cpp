@@ -11,6 +11,7 @@
 
 #include "uikit/automation.h"
 #include "uikit/control.h"
+#include "uikit/text_table.h"
 
 namespace {
 
@@ -234,9 +235,19 @@ TEST(WindowImplBaseTest, ABrokenLayoutTakesTheFailureActionAndAMissingSkinLeaves
   TestWindow broken;
   broken.file = "Broken.xml";
   EXPECT_FALSE(broken.Create(nullptr, L"broken"));
-  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"SkinUI: 加载资源文件失败"}));
+  // No language table is loaded: the box speaks both languages.
+  EXPECT_EQ(boxes, (std::vector<std::wstring>{L"SkinUI: Setup could not load its resources.\n加载资源文件失败"}));
   EXPECT_EQ(codes, (std::vector<int>{1}));
   EXPECT_EQ(broken.ready, 0);
+  // With a table loaded, the box speaks its language alone (text beyond
+  // the Basic Multilingual Plane too).
+  AddLocalText(WindowImplBase::kLoadFailedTextId, "\xe8\xbc\x89\xe5\x85\xa5\xe5\xa4\xb1\xe6\x95\x97 \xf0\x9f\x93\xa6");
+  TestWindow brokenAgain;
+  brokenAgain.file = "Broken.xml";
+  EXPECT_FALSE(brokenAgain.Create(nullptr, L"broken"));
+  ClearLocalTexts();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], std::wstring(L"SkinUI: \u8f09\u5165\u5931\u6557 ") + (sizeof(wchar_t) == 2 ? std::wstring(L"\xd83d\xdce6") : std::wstring(1, static_cast<wchar_t>(0x1F4E6))));
 
   TestWindow missing;
   missing.resourceId = 999;
@@ -250,7 +261,7 @@ TEST(WindowImplBaseTest, ABrokenLayoutTakesTheFailureActionAndAMissingSkinLeaves
   Automation::WaitFor([] { return false; }, 50);  // the click is handled without a tree
   EXPECT_TRUE(missing.notes.empty());
   EXPECT_TRUE(missing.Host().IsAlive());
-  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes.size(), 2u);  // a missing skin shows no box
   WindowImplBase::SetFailureActions({});
 }
 

@@ -5,9 +5,9 @@
 namespace skinart {
 
 const std::vector<Text>& Texts() {
-  // 1-29: texts of the main window's layout; 104: the low-disk-space
-  // prompt and 110/111: the progress text's two wordings (a format with
-  // one %d), both looked up by the window itself.
+  // 1-29: texts of the main window's layout; 30-49: texts of the prompt
+  // layouts; 101-111: texts the installer's code looks up itself
+  // (src/ui/ui_texts.h; 107 the toolkit's box for a skin it cannot load).
   static const std::vector<Text> texts = {
       {2, "Fast, private translation on your desktop", "快速、安心的桌面翻译工具", "快速、安心的桌面翻譯工具"},
       {3, "Install now", "立即安装", "立即安裝"},
@@ -19,16 +19,41 @@ const std::vector<Text>& Texts() {
       {8, "Install to", "安装位置", "安裝位置"},
       {9, "Browse...", "更改目录", "變更目錄"},
       {10, "Create a desktop shortcut", "创建桌面快捷方式", "建立桌面捷徑"},
-      {11, "Add to the quick launch bar", "添加到快速启动栏", "新增至快速啟動列"},
-      {12, "Back", "返回", "返回"},
+      {11, "Add to Quick Launch", "添加到快速启动栏", "新增至快速啟動列"},
+      {12, "Back", "返回", "上一步"},
       {14, "Installation complete", "安装完成", "安裝完成"},
-      {15, "Start now", "立即体验", "立即體驗"},
+      {15, "Open Quillon", "立即体验", "立即體驗"},
       {16, "Please stay online while Quillon downloads", "安装过程需要联网，请保持网络畅通", "安裝過程需要連網，請保持網路暢通"},
-      {104, "There is not enough free space on this drive: Quillon needs at least 1 GB. Please choose another folder.",
+      {30, "Quillon Setup", "温馨提示", "溫馨提示"},
+      {31, "Message", "消息", "訊息"},
+      {32, "Are you sure you want to quit setup?", "您确定要退出安装吗？", "您確定要結束安裝嗎？"},
+      {33, "Yes", "是", "確定"},
+      {34, "No", "否", "取消"},
+      {35, "Your network connection is poor. Please try again when it is stable.",
+       "当前网络环境较差，请在网络通畅时进行重试", "目前網路連線品質不佳，請在網路通暢時再試一次"},
+      {36, "Try later", "稍后再试", "稍後再試"},
+      {37, "Try again", "重新安装", "重新安裝"},
+      {38, "Quillon is already installed on this computer. Update it to the latest version?",
+       "检测到计算机中已存在此软件，是否为您更新为最新版本？", "偵測到電腦中已安裝此軟體，是否為您更新至最新版本？"},
+      {39, "Open Quillon", "打开软件", "開啟軟體"},
+      {40, "Update", "安装最新版本", "安裝最新版本"},
+      {101, "Quillon is running.\r\nPlease quit Quillon and try again.",
+       "安装程序检测到Quillon\r\n正在运行，请退出程序后再安装", "安裝程式偵測到 Quillon\r\n正在執行，請結束程式後再安裝"},
+      {102, "This folder cannot be used. Please choose another folder.", "无效路径", "無效的路徑"},
+      {103, "Your network connection is poor. Please try again when it is stable.",
+       "当前网络环境较差，请在网络通畅时进行安装", "目前網路連線品質不佳，請在網路通暢時再安裝"},
+      {104, "Not enough free space. Quillon needs at least 1 GB. Please choose another folder.",
        "磁盘剩余空间不足，安装 Quillon 至少需要 1 GB，请选择其他安装位置。",
        "磁碟剩餘空間不足，安裝 Quillon 至少需要 1 GB，請選擇其他安裝位置。"},
-      {110, "Installing: %d%%, please wait...", "正在安装中:%d%%，请稍候...", "正在安裝中:%d%%，請稍候..."},
-      {111, "Installing: %d%%, thank you for your patience...", "正在安装中:%d%%，请耐心等待...",
+      {105, "Installation failed.", "安装失败", "安裝失敗"},
+      {106, "Choose a folder", "选择一个文件夹", "選擇資料夾"},
+      {107, "Setup could not load its resources.", "加载资源文件失败", "載入資源檔案失敗"},
+      {108, "Quillon Setup needs a display. Use -silent=true to install without a window.",
+       "Quillon 安装程序需要图形显示环境。使用 -silent=true 可在无窗口模式下安装。",
+       "Quillon 安裝程式需要圖形顯示環境。使用 -silent=true 可在無視窗模式下安裝。"},
+      {109, "The installation package could not be installed.", "安装包安装失败", "安裝套件安裝失敗"},
+      {110, "Installing: %d%%. Please wait...", "正在安装中:%d%%，请稍候...", "正在安裝中:%d%%，請稍候..."},
+      {111, "Installing: %d%%. This may take a few minutes...", "正在安装中:%d%%，请耐心等待...",
        "正在安裝中:%d%%，請耐心等待..."},
   };
   return texts;
@@ -40,7 +65,9 @@ std::string Quoted(const char* s) {
   std::string out = "\"";
   for (const char* p = s; *p; ++p) {
     if (*p == '"' || *p == '\\') out += '\\';
-    out += *p;
+    if (*p == '\r') out += "\\r";
+    else if (*p == '\n') out += "\\n";
+    else out += *p;
   }
   return out + "\"";
 }

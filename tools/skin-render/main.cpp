@@ -4,10 +4,13 @@
 //   skin-render LAYOUT --out FILE.png [--package FILE.7z]
 //       [--select NAME=INDEX] [--state NAME=hot|pushed|disabled|selected]
 //       [--text NAME=TEXT] [--value NAME=N] [--attribute NAME=ATTR=VALUE]
-//       [--play NAME=MS] [--language 0|1|2] [--rects]
+//       [--play NAME=MS] [--fit NAME] [--language 0|1|2] [--rects]
 //
 // --play starts a frame-sequence control's animation and runs the window's
 // clock MS milliseconds on, so the picture shows the frame it reaches.
+// --fit gives a label the width its text needs plus its left text padding,
+// as the installer's window does for "lbLanguage", "lbInstallPath" and
+// "backBtn" whenever a language is applied.
 // Without --package the package linked into this program is used. --rects
 // prints "name<TAB>left,top,right,bottom" per named control in tree order.
 // Exit codes: 0 done, 1 the layout or package could not be read (the
@@ -28,11 +31,14 @@
 #include "uikit/combo.h"
 #include "uikit/container.h"
 #include "uikit/dialog_builder.h"
+#include "uikit/label.h"
 #include "uikit/package.h"
 #include "uikit/paint_manager.h"
 #include "uikit/png.h"
 #include "uikit/progress.h"
 #include "uikit/resource.h"
+#include "uikit/text.h"
+#include "uikit/text_table.h"
 #include "uikit/values.h"
 
 namespace {
@@ -45,6 +51,7 @@ struct RenderCallback : SequenceControlFactory {};
 struct Options {
   std::string layout, out, package;
   std::vector<std::pair<std::string, std::string>> select, state, text, value, attribute, play;
+  std::vector<std::string> fit;
   bool rects = false;
   int language = 0;  // the installer's default: en-US
 };
@@ -53,7 +60,7 @@ int Usage(const std::string& why) {
   std::cerr << "skin-render: " << why << "\n"
             << "usage: skin-render LAYOUT --out FILE.png [--package FILE.7z] [--select NAME=INDEX]\n"
             << "       [--state NAME=hot|pushed|disabled|selected] [--text NAME=TEXT] [--value NAME=N]\n"
-            << "       [--attribute NAME=ATTR=VALUE] [--play NAME=MS] [--language 0|1|2] [--rects]\n";
+            << "       [--attribute NAME=ATTR=VALUE] [--play NAME=MS] [--fit NAME] [--language 0|1|2] [--rects]\n";
   return 2;
 }
 
@@ -89,6 +96,11 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* why) {
     else if (a == "--attribute") ok = pair(&o->attribute);
     else if (a == "--play") ok = pair(&o->play);
     else if (a == "--rects") o->rects = true;
+    else if (a == "--fit") {
+      std::string v;
+      ok = next(&v);
+      if (ok) o->fit.push_back(v);
+    }
     else if (a == "--language") {
       std::string v;
       ok = next(&v) && (v == "0" || v == "1" || v == "2");
@@ -224,6 +236,15 @@ int main(int argc, char** argv) {
   for (const auto& step : steps)
     for (const auto& p : *step.second)
       if (!Apply(pm, step.first, p, &why)) return Usage(why);
+  for (const std::string& name : o.fit) {
+    Control* c = pm.FindControl(name);
+    auto* label = c ? static_cast<Label*>(c->GetInterface("Label")) : nullptr;
+    if (!label) return Usage("no label named " + name);
+    const Size need = MeasureText(*glyphs, pm.Fonts().Get(label->GetFont()), ExpandTextTokens(label->GetText()), 0,
+                                  label->GetTextStyle());
+    label->SetFixedWidth(need.cx + label->GetTextPadding().left);
+    pm.NeedUpdate();
+  }
 
   Bitmap canvas;
   canvas.width = size.cx;
