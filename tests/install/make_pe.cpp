@@ -17,12 +17,15 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 
 }  // namespace
 
+// Over the 1 MiB the downloaders take for a package at the least.
+constexpr uint32_t kSectionSize = 0x180000;
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fputs("usage: make_pe OUT\n", stderr);
     return 2;
   }
-  std::vector<uint8_t> b(0x400, 0);
+  std::vector<uint8_t> b(0x200 + kSectionSize, 0);
   b[0] = 'M';
   b[1] = 'Z';
   Put32(b, 0x3c, 0x40);
@@ -42,7 +45,7 @@ int main(int argc, char** argv) {
   Put32(b, opt + 36, 0x200);     // file alignment
   Put16(b, opt + 40, 4);         // operating system version
   Put16(b, opt + 48, 4);         // subsystem version
-  Put32(b, opt + 56, 0x2000);    // image size
+  Put32(b, opt + 56, 0x1000 + kSectionSize);  // image size
   Put32(b, opt + 60, 0x200);     // headers size
   Put16(b, opt + 68, 3);         // console
   Put32(b, opt + 72, 0x100000);
@@ -53,9 +56,9 @@ int main(int argc, char** argv) {
   const size_t section = opt + 0xe0;
   const char name[] = ".text";
   for (size_t i = 0; i < sizeof name - 1; ++i) b[section + i] = static_cast<uint8_t>(name[i]);
-  Put32(b, section + 8, 0x200);
+  Put32(b, section + 8, kSectionSize);
   Put32(b, section + 12, 0x1000);
-  Put32(b, section + 16, 0x200);
+  Put32(b, section + 16, kSectionSize);
   Put32(b, section + 20, 0x200);
   Put32(b, section + 36, 0x60000020);
   b[0x200] = 0xc3;  // ret
