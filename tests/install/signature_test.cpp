@@ -33,7 +33,8 @@ void Put32(std::string& b, size_t at, uint32_t v) {
 // `directories` entries; the security entry (when there is one) points at
 // `table`/`tableSize`.
 std::string Image(uint16_t magic, uint32_t directories, size_t size, uint32_t table = 0, uint32_t tableSize = 0) {
-  std::string b(size, '\0');
+  // Built whole, then cut to `size`: a short image keeps what fits.
+  std::string b(size < 0x400 ? 0x400 : size, '\0');
   b[0] = 'M';
   b[1] = 'Z';
   Put32(b, 0x3c, 0x80);
@@ -48,6 +49,7 @@ std::string Image(uint16_t magic, uint32_t directories, size_t size, uint32_t ta
     Put32(b, optional + dirs + 32, table);
     Put32(b, optional + dirs + 36, tableSize);
   }
+  b.resize(size);
   return b;
 }
 
