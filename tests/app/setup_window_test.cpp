@@ -262,7 +262,12 @@ TEST_F(SetupWindow, APinnedKeyInstallsOnlyThePublishersPackage) {
       {"unsigned.exe", "未签名"},          {"other-key.exe", "发布者不符"}, {"flipped.exe", "文件摘要不符"},
       {"cut.exe", "签名无效"},             {"expired.exe", "证书已过期"},   {"bad-signature.exe", "签名无效"},
   };
+  // The default folder is the machine's own under Wine: an earlier test's
+  // installation would be an older version to remove first.
   const fs::path folder = DefaultFolder();
+  std::error_code ec;
+  fs::remove_all(folder, ec);
+  install_test::ClearRegistryRecord();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     qt::PackageServer server("velmotranslate.exe", qt::ReadBytes(SignedPackage(c.file)));
