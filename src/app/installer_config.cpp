@@ -60,6 +60,8 @@ std::wstring ResolveDownloadUrl(const std::wstring& url, const RouteFacts& facts
   return Utils::ReplaceAll(url, kRoute, route);
 }
 
+constexpr size_t kPublisherKeyBuffer = 1024;
+
 void LoadConfigFile() { LoadConfigFile(g_InstallerConfig, Utils::ExecutablePath()); }
 
 void LoadConfigFile(InstallerConfig& config, const std::wstring& executablePath) {
@@ -82,6 +84,8 @@ void LoadConfigFile(InstallerConfig& config, const std::wstring& executablePath)
     config.DownloadScale = ConfigDouble(text(L"DownloadScale", L"0.7"), 0.0);
     config.InstCmd = text(L"InstCmd", L"");
     config.AnalyticsUrl = text(L"AnalyticsUrl", L"");
+    // Room for several keys: one is 64 digits.
+    config.PublisherKey = Utils::ReadProfileString(kSection, L"PublisherKey", L"", ini, kPublisherKeyBuffer);
   }
   config.AppName = L"velmotranslate";
   config.AppVersion = L"1.7.9";
@@ -122,4 +126,5 @@ void ApplyCommandLine(InstallerConfig& config, const std::vector<std::wstring>& 
   if (has(L"-instcmd", &v)) config.InstCmd = v;
   if (has(L"-language", &v)) config.LanguageIndex = ConfigInteger(v);
   if (has(L"-insnew", &v)) config.InsNew = ConfigBoolean(v);
+  if (has(L"-publisherkey", &v)) config.PublisherKey = v;
 }

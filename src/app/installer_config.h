@@ -33,6 +33,10 @@ struct InstallerConfig {
   // The analytics collector (key "AnalyticsUrl" only); empty: the
   // tracker's default collector.
   std::wstring AnalyticsUrl;
+  // The publisher's keys the package must be signed with: SHA-256 values
+  // of SubjectPublicKeyInfo in hex, comma-separated (several during a key
+  // change). Empty: the package's signature is not checked.
+  std::wstring PublisherKey;
 };
 
 // The package URL built into the installer.

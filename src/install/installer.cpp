@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/installer_config.h"
+#include "install/signature.h"
 #include "utils/log.h"
 #include "utils/text.h"
 
@@ -56,6 +57,7 @@ constexpr uint32_t kPollMilliseconds = 100;
 // and at most this much: a descendant that keeps writing must not keep
 // the run going.
 constexpr size_t kAfterExitLimit = 4u << 20;
+const wchar_t kSignatureFailText[] = L"安装包未通过签名校验：";
 
 }  // namespace
 
@@ -81,6 +83,7 @@ void CInstaller::Start() {
   options.quickLaunchShortcut = quickLaunchShortcut_;
   options.installLanguage = installLanguage_;
   options.instCmd = g_InstallerConfig.InstCmd;
+  publisherKey_ = g_InstallerConfig.PublisherKey;
   commandLine_ = Install::PackageCommandLine(options);
   Utils::RestartThread(&worker_, this, L"ABDEF", [this](void*) -> unsigned long {
     Run();
@@ -132,18 +135,40 @@ void CInstaller::ReadUntilExit(Utils::PipedProcess& process, bool* stoppedByStat
 void CInstaller::Run() {
   notify_(2001, 0.0, L"");
   if (packageArgument_.empty()) {
-    notify_(2004, 1.0, L"");
+    notify_(2004, kNoPackage, L"");
     return;
+  }
+  const std::wstring path = Install::UnquotedPath(packageArgument_);
+  Install::HeldPackage held;
+  std::intptr_t image = Utils::AnonymousPipe::kNoHandle;
+  if (!Install::ParsePinnedKeys(publisherKey_).empty()) {
+    const Install::SignatureVerdict verdict =
+        held.Open(path) ? Install::CheckSignature(held.Data(), held.Size(), Install::ParsePinnedKeys(publisherKey_),
+                                                  Install::SecondsNow())
+                              .verdict
+                        : Install::SignatureVerdict::kUnreadable;
+    if (verdict != Install::SignatureVerdict::kValid) {
+      UTILS_LOG(L"package refused: %s", Install::SignatureVerdictText(verdict));
+      // Let go first: the refusal's clean-up deletes the file.
+      held.Close();
+      notify_(2004, kSignatureRefused, (std::wstring(kSignatureFailText) + Install::SignatureVerdictText(verdict)).c_str());
+      return;
+    }
+    image = held.ExecutableHandle();
+    if (afterCheck_) afterCheck_(path);
   }
   notify_(2002, 0.0, L"");
   Utils::PipedProcess process;
   try {
-    Install::PreparePackageFile(Install::UnquotedPath(packageArgument_));
-    process.Start(commandLine_);
+    Install::PreparePackageFile(path);
+    process.Start(commandLine_, image);
   } catch (const std::exception&) {
-    notify_(2004, 2.0, L"");
+    held.Close();
+    notify_(2004, kStartFailed, L"");
     return;
   }
+  // The process exists now; what it runs can no longer change.
+  held.Close();
   bool stoppedByStatus = false;
   ReadUntilExit(process, &stoppedByStatus);
   if (stoppedByStatus) {

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "install/status_stream.h"
 #include "utils/process.h"
@@ -26,6 +27,11 @@
 
 class CInstaller {
  public:
+  // The 2004 values of a run that never started the package.
+  static constexpr double kNoPackage = 1.0;
+  static constexpr double kStartFailed = 2.0;
+  static constexpr double kSignatureRefused = 3.0;
+
   using Notify = std::function<void(int code, double value, const wchar_t* text)>;
 
   // `packageArgument` is the package's path already in double quotes.
@@ -41,9 +47,17 @@ class CInstaller {
   void SetAdminAccount(bool on) { adminAccount_ = on; }
   void SetAdminToken(bool on) { adminToken_ = on; }
   void SetInstallLanguage(const std::wstring& language) { installLanguage_ = language; }
+  // Called on the worker after the package passed the publisher check and
+  // before it starts, with the package's path (tests try to swap it here).
+  void SetAfterCheckHook(std::function<void(const std::wstring& path)> hook) { afterCheck_ = std::move(hook); }
 
   // Waits for a previous run to end, builds the command line and starts a
   // run on a new worker named "ABDEF". Returns at once otherwise.
+  //
+  // With a PublisherKey set, the run checks the package's signature first
+  // (signature.h) and starts it only when it passes; otherwise it ends
+  // with 2004, value kSignatureRefused and the reason as text. The checked
+  // package stays held until its process exists.
   void Start();
 
   // One chunk of the status stream: sends what it asks for and returns 0
@@ -73,6 +87,8 @@ class CInstaller {
   bool adminAccount_ = false;
   bool adminToken_ = true;
   std::wstring installLanguage_;
+  std::wstring publisherKey_;
+  std::function<void(const std::wstring&)> afterCheck_;
   Install::PackageStreamState stream_;  // the worker's while a run goes
   std::unique_ptr<Utils::Thread> worker_;
 };

@@ -75,6 +75,12 @@ class PipedProcess {
   // characters or more, when a pipe cannot be made, when the program cannot
   // be started, or when a child was started already.
   void Start(const std::wstring& commandLine);
+  // The same, with the program taken from `image` when it is not
+  // kNoHandle: on Linux a descriptor of the program's bytes that is
+  // executed instead of a file looked up by name (the command line's first
+  // token is still the child's argv[0]); on Windows the program is always
+  // the command line's path, held open by the caller.
+  void Start(const std::wstring& commandLine, std::intptr_t image);
 
   // Reads what the child wrote to its standard output; blocks until there
   // is some. False when the pipe has ended (the child and everything that

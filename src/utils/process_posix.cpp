@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 #include <vector>
 
 #include "cmdline.h"
@@ -44,7 +45,9 @@ void AnonymousPipe::KeepFromChildren(Handle end) {
   if (end != kNoHandle) fcntl(static_cast<int>(end), F_SETFD, FD_CLOEXEC);
 }
 
-void PipedProcess::Start(const std::wstring& commandLine) {
+void PipedProcess::Start(const std::wstring& commandLine) { Start(commandLine, AnonymousPipe::kNoHandle); }
+
+void PipedProcess::Start(const std::wstring& commandLine, std::intptr_t image) {
   if (commandLine.size() >= kCommandLineCapacity || processId_ != 0) throw Exception();
   const std::vector<std::wstring> tokens = SplitCommandLine(commandLine);
   if (tokens.empty() || tokens[0].empty()) throw Exception();
@@ -81,7 +84,12 @@ void PipedProcess::Start(const std::wstring& commandLine) {
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  // The child has its own copy of the descriptor table until it executes,
+  // so its /proc/self/fd names the same open file.
+  const std::string imagePath = "/proc/self/fd/" + std::to_string(image);
+  const int rc = image != AnonymousPipe::kNoHandle
+                     ? posix_spawn(&pid, imagePath.c_str(), &actions, &attributes, argv.data(), environ)
+                     : posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   output_.CloseWrite();

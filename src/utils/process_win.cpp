@@ -39,6 +39,10 @@ void AnonymousPipe::KeepFromChildren(Handle end) {
   if (end != kNoHandle) SetHandleInformation(H(end), HANDLE_FLAG_INHERIT, 0);
 }
 
+// The caller holds the image open without write or delete sharing, so the
+// path names the bytes it checked.
+void PipedProcess::Start(const std::wstring& commandLine, std::intptr_t) { Start(commandLine); }
+
 void PipedProcess::Start(const std::wstring& commandLine) {
   if (commandLine.size() >= kCommandLineCapacity || processId_ != 0) throw Exception();
   wchar_t buffer[kCommandLineCapacity] = {};

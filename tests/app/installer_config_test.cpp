@@ -55,7 +55,8 @@ class PrintConfig : public ::testing::Test {
     EXPECT_EQ(order, (std::vector<std::string>{"AppName", "AppVersion", "ExeName", "DlAppNameSuffix",
                                                "DlAppVersion", "InstCmd", "DownloadUrl", "DownloadType",
                                                "IsCheckNet", "IsEnableAppSensors", "DownloadScale",
-                                               "CurlReady", "LanguageIndex", "InsNew", "AnalyticsUrl"}));
+                                               "CurlReady", "LanguageIndex", "InsNew", "AnalyticsUrl",
+                                               "PublisherKey"}));
     exeName_ = Utils::WideToUtf8(copy.filename().wstring());
     return fields;
   }
@@ -86,6 +87,7 @@ TEST_F(PrintConfig, NoFileNoSwitchesGivesTheDefaults) {
   EXPECT_EQ(c["LanguageIndex"], "0");
   EXPECT_EQ(c["InsNew"], "false");
   EXPECT_EQ(c["AnalyticsUrl"], "");
+  EXPECT_EQ(c["PublisherKey"], "");
 }
 
 TEST_F(PrintConfig, EmptySectionTurnsTheNetworkCheckOn) {
@@ -107,7 +109,9 @@ TEST_F(PrintConfig, FileValuesFollowTheirRules) {
                                 "m_DlAppVersion=2.0.1\r\n"
                                 "InstCmd=\"/S /D=x\"\r\n"
                                 "DownloadUrl=http://h/${ROUTE}/p?r=${ROUTE}\r\n"
-                                "AnalyticsUrl=http://127.0.0.1:9/sa?project=pc\r\n"));
+                                "AnalyticsUrl=http://127.0.0.1:9/sa?project=pc\r\n"
+                                "PublisherKey= aa11 , BB22\r\n"));
+  EXPECT_EQ(c["PublisherKey"], "aa11 , BB22");
   EXPECT_EQ(c["AnalyticsUrl"], "http://127.0.0.1:9/sa?project=pc");
   EXPECT_EQ(c["IsCheckNet"], "false");
   EXPECT_EQ(c["IsEnableAppSensors"], "false");
@@ -123,8 +127,9 @@ TEST_F(PrintConfig, FileValuesFollowTheirRules) {
 TEST_F(PrintConfig, SwitchesOverrideTheFile) {
   auto c = Run(L"-downloadurl=http://h/${ROUTE}/${ROUTE}/f.exe?x=${} -downloadtype=2 "
                L"-downloadscale=0.5abc -ischecknet=true -isenableappsensors=false "
-               L"-dlappnamesuffix=.s \"-instcmd=/a /b\" -language=2 -insnew=true -unknown",
-               std::string("[Install]\r\nDownloadType=3\r\nIsCheckNet=false\r\n"));
+               L"-dlappnamesuffix=.s \"-instcmd=/a /b\" -language=2 -insnew=true -unknown -publisherkey=cc33,dd44",
+               std::string("[Install]\r\nDownloadType=3\r\nIsCheckNet=false\r\nPublisherKey=aa11\r\n"));
+  EXPECT_EQ(c["PublisherKey"], "cc33,dd44");
   EXPECT_EQ(c["DownloadUrl"], "http://h/download_silent/download_silent/f.exe?x=${}");
   EXPECT_EQ(c["DownloadType"], "2");
   EXPECT_EQ(c["DownloadScale"], "0.5");

@@ -238,3 +238,69 @@ TEST_F(SetupWindow, AnOlderVersionIsRemovedFirstAndASecondCopyLeaves) {
 }
 
 }  // namespace
+
+namespace {
+
+fs::path SignedPackage(const char* name) {
+  return qt::BuiltProgram(L"tests", L"x").parent_path() / "signed" / name;
+}
+
+}  // namespace
+
+// "PublisherKey" set: each spoiled package is refused in the window with
+// its reason in the prompt and the step report, nothing started and
+// nothing left; the package signed by the pinned key installs (Windows;
+// on Linux a PE image cannot run, so only the refusals are shown).
+TEST_F(SetupWindow, APinnedKeyInstallsOnlyThePublishersPackage) {
+  std::string key = qt::ReadBytes(SignedPackage("publisher.key.txt"));
+  while (!key.empty() && (key.back() == '\n' || key.back() == '\r')) key.pop_back();
+  ASSERT_EQ(key.size(), 64u);
+  struct Case {
+    const char* file;
+    const char* reason;
+  } cases[] = {
+      {"unsigned.exe", "未签名"},          {"other-key.exe", "发布者不符"}, {"flipped.exe", "文件摘要不符"},
+      {"cut.exe", "签名无效"},             {"expired.exe", "证书已过期"},   {"bad-signature.exe", "签名无效"},
+  };
+  // The default folder is the machine's own under Wine: an earlier test's
+  // installation would be an older version to remove first.
+  const fs::path folder = DefaultFolder();
+  std::error_code ec;
+  fs::remove_all(folder, ec);
+  install_test::ClearRegistryRecord();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    qt::PackageServer server("velmotranslate.exe", qt::ReadBytes(SignedPackage(c.file)));
+    ASSERT_TRUE(server.ready());
+    Config(server.ShortUrl(), L"-demo-startup=NonStartup");
+    ConfigValue(L"PublisherKey", Utils::Utf8ToWide(key));
+    fs::remove(scratch_.Path() / "package.pid");
+    ASSERT_TRUE(Start());
+    Click("defaultInstallBtn", 0);
+    const std::string name = fs::path(c.file).stem().u8string();
+    AnswerPrompt("MessageBox2Wnd.xml", "closebtn", "prompt-signature-" + name);
+    EXPECT_FALSE(fs::exists(scratch_.Path() / "package.pid"));
+    EXPECT_FALSE(fs::exists(folder / "velmotranslate.exe"));
+    EXPECT_FALSE(fs::exists(folder / "__Package_velmotranslate.exe"));
+    EXPECT_EQ(Install::ReadRegistryRecords().previousInstallPath, L"");
+    Click("closebtn", 0);
+    AnswerPrompt("ExitTipWnd.xml", "okBtn");
+    uint32_t code = 1;
+    ASSERT_TRUE(Exited(&code));
+    child_.reset();
+    // The reports go out as analytics shuts down, with the window.
+    EXPECT_TRUE(CollectorGot({Field("kx_task_name", "安装失败原因"),
+                              std::string("2.msg=安装包未通过签名校验：") + c.reason}))
+        << collector_.Errors();
+  }
+  if (qt::ExecutableSuffix().empty()) return;
+  qt::PackageServer server("velmotranslate.exe", qt::ReadBytes(SignedPackage("signed.exe")));
+  ASSERT_TRUE(server.ready());
+  Config(server.ShortUrl(), L"-demo-startup=NonStartup");
+  ConfigValue(L"PublisherKey", Utils::Utf8ToWide(key));
+  ASSERT_TRUE(Start());
+  Click("defaultInstallBtn", 0);
+  ASSERT_TRUE(Installed(folder));
+  FinishAndExit("page-3-finished-signed");
+  ExpectInstalledRecords(folder);
+}

@@ -260,3 +260,76 @@ TEST_F(InstallTool, FailuresEndTheRunWithTheirCodes) {
     EXPECT_TRUE(run.lines.empty() || run.lines == std::vector<std::vector<std::string>>{{""}});
   }
 }
+
+namespace {
+
+fs::path SignedPackage(const char* name) {
+  return quillon_test::BuiltProgram(L"tests", L"x").parent_path() / "signed" / name;
+}
+
+}  // namespace
+
+// "PublisherKey" in the config file: each spoiled package is downloaded,
+// passes its MD5, and is refused with its reason before anything runs;
+// the file is gone afterwards. The signed demo package (Windows) installs.
+TEST_F(InstallTool, APinnedPublisherKeyRefusesEveryOtherPackage) {
+  Config(L"");
+  std::string key = quillon_test::ReadBytes(SignedPackage("publisher.key.txt"));
+  while (!key.empty() && (key.back() == '\n' || key.back() == '\r')) key.pop_back();
+  ASSERT_EQ(key.size(), 64u);
+  Utils::StoreProfileString(L"Install", L"PublisherKey", Utils::Utf8ToWide(key),
+                            (tool_.parent_path() / "TarvixInstallerConfig.ini").wstring());
+  const bool windows = quillon_test::ExecutableSuffix() == L".exe";
+  const std::string refused = "\xe5\xae\x89\xe8\xa3\x85\xe5\x8c\x85\xe6\x9c\xaa\xe9\x80\x9a\xe8\xbf\x87\xe7\xad\xbe"
+                              "\xe5\x90\x8d\xe6\xa0\xa1\xe9\xaa\x8c\xef\xbc\x9a";  // 安装包未通过签名校验：
+  struct Case {
+    const char* file;
+    const char* reason;  // empty: passes the check
+  } cases[] = {
+      {"unsigned.exe", "\xe6\x9c\xaa\xe7\xad\xbe\xe5\x90\x8d"},                              // 未签名
+      {"other-key.exe", "\xe5\x8f\x91\xe5\xb8\x83\xe8\x80\x85\xe4\xb8\x8d\xe7\xac\xa6"},      // 发布者不符
+      {"flipped.exe", "\xe6\x96\x87\xe4\xbb\xb6\xe6\x91\x98\xe8\xa6\x81\xe4\xb8\x8d\xe7\xac\xa6"},  // 文件摘要不符
+      {"cut.exe", "\xe7\xad\xbe\xe5\x90\x8d\xe6\x97\xa0\xe6\x95\x88"},                      // 签名无效
+      {"bad-signature.exe", "\xe7\xad\xbe\xe5\x90\x8d\xe6\x97\xa0\xe6\x95\x88"},
+      {"expired.exe", "\xe8\xaf\x81\xe4\xb9\xa6\xe5\xb7\xb2\xe8\xbf\x87\xe6\x9c\x9f"},      // 证书已过期
+      {"signed.exe", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const fs::path folder = scratch_.Path() / "apps" / c.file / "velmotranslate";
+    fs::remove(scratch_.Path() / "package.pid");
+    quillon_test::PackageServer server("velmotranslate.exe", quillon_test::ReadBytes(SignedPackage(c.file)));
+    ASSERT_TRUE(server.ready());
+    const ToolRun run = Install(Args(server.ShortUrl(), folder));
+    ASSERT_TRUE(run.ended);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_NE(run.Find("1003"), nullptr);
+    EXPECT_FALSE(fs::exists(folder / "__Package_velmotranslate.exe"));
+    if (*c.reason) {
+      EXPECT_EQ(run.exitCode, 2u);
+      EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"2004", "3", refused + c.reason}));
+      EXPECT_EQ(run.Find("2002"), nullptr);
+      EXPECT_FALSE(fs::exists(scratch_.Path() / "package.pid"));
+      EXPECT_FALSE(fs::exists(folder / "velmotranslate.exe"));
+    } else if (windows) {
+      EXPECT_EQ(run.exitCode, 0u);
+      EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"2003", "0", ""}));
+      EXPECT_TRUE(fs::exists(folder / "velmotranslate.exe"));
+    } else {
+      // Passes the check; a PE image does not run on Linux.
+      EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"2004", "2", ""}));
+    }
+  }
+  {
+    SCOPED_TRACE("the Linux or Windows demo package as built, unsigned");
+    const fs::path folder = scratch_.Path() / "apps" / "plain" / "velmotranslate";
+    quillon_test::PackageServer server("velmotranslate.exe", DemoPackage());
+    ASSERT_TRUE(server.ready());
+    const ToolRun run = Install(Args(server.ShortUrl(), folder));
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 2u);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines.back(), (std::vector<std::string>{"2004", "3", refused + "\xe6\x9c\xaa\xe7\xad\xbe\xe5\x90\x8d"}));
+    EXPECT_FALSE(fs::exists(folder / "velmotranslate.exe"));
+  }
+}

@@ -20,6 +20,7 @@
 #include "support/scratch_dir.h"
 #include "utils/files.h"
 #include "utils/process.h"
+#include "utils/utf8.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ class InstallerRun : public ::testing::Test {
  protected:
   void SetUp() override {
     savedInstCmd_ = g_InstallerConfig.InstCmd;
+    savedPublisherKey_ = g_InstallerConfig.PublisherKey;
     folder_ = dir_.Path() / L"velmotranslate";
     fs::create_directories(folder_);
     package_ = folder_ / L"__Package_velmotranslate.exe";
@@ -51,6 +53,7 @@ class InstallerRun : public ::testing::Test {
   void TearDown() override {
     KillAll();
     g_InstallerConfig.InstCmd = savedInstCmd_;
+    g_InstallerConfig.PublisherKey = savedPublisherKey_;
   }
 
   // The package and the product it may leave running, by their ids.
@@ -108,7 +111,7 @@ class InstallerRun : public ::testing::Test {
   quillon_test::ScratchDir dir_;
   fs::path folder_, package_;
   std::unique_ptr<NotifyRecorder> recorder_ = std::make_unique<NotifyRecorder>();
-  std::wstring savedInstCmd_;
+  std::wstring savedInstCmd_, savedPublisherKey_;
 };
 
 TEST_F(InstallerRun, ASuccessfulPackageReportsItsStepsPathsAndSuccess) {
@@ -175,6 +178,64 @@ TEST_F(InstallerRun, APackageThatCannotStartOrIsMissingGives2004) {
   EXPECT_EQ(all[0].code, 2001);
   EXPECT_EQ(all[1].code, 2004);
   EXPECT_EQ(all[1].value, 1.0);
+}
+
+std::wstring PinnedTestKey() {
+  std::string key = quillon_test::ReadBytes(quillon_test::BuiltProgram(L"tests", L"x").parent_path() / "signed" /
+                                            "publisher.key.txt");
+  while (!key.empty() && (key.back() == '\n' || key.back() == '\r')) key.pop_back();
+  return Utils::Utf8ToWide(key);
+}
+
+// With a pinned key the package is checked after 2001 and before anything
+// starts; a refused one never runs. One that passes is held while it
+// starts: a swap of the file at that moment is refused (Windows) or changes
+// nothing that runs (Linux).
+TEST_F(InstallerRun, APinnedKeyStartsOnlyThePublishersPackage) {
+  g_InstallerConfig.PublisherKey = PinnedTestKey();
+  ASSERT_EQ(g_InstallerConfig.PublisherKey.size(), 64u);
+  {
+    SCOPED_TRACE("the unsigned demo package");
+    const auto all = RunToEnd();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].code, 2001);
+    EXPECT_EQ(all[1].code, 2004);
+    EXPECT_EQ(all[1].value, CInstaller::kSignatureRefused);
+    // 安装包未通过签名校验：未签名
+    EXPECT_EQ(all[1].text, L"\u5b89\u88c5\u5305\u672a\u901a\u8fc7\u7b7e\u540d\u6821\u9a8c\uff1a\u672a\u7b7e\u540d");
+    EXPECT_EQ(ReadPid(dir_.Path() / L"package.pid"), 0u);
+  }
+  const bool windows = quillon_test::ExecutableSuffix() == L".exe";
+  fs::remove(package_);
+  fs::copy_file(quillon_test::BuiltProgram(L"tests", L"x").parent_path() / "signed" / "signed.exe", package_);
+  const fs::path other = dir_.Path() / L"other.exe";
+  fs::copy_file(quillon_test::BuiltProgram(L"tests", L"old_uninstaller"), other);
+  recorder_ = std::make_unique<NotifyRecorder>();
+  bool swapped = false;
+  g_InstallerConfig.InstCmd = L"\"-demo-pidfile=" + (dir_.Path() / L"package.pid").wstring() + L"\"";
+  auto runner = std::make_unique<CInstaller>(std::ref(*recorder_), quillon_test::Quoted(package_), folder_.wstring());
+  runner->SetAfterCheckHook([&](const std::wstring& path) {
+    std::error_code ec;
+    fs::rename(other, path, ec);
+    swapped = !ec;
+  });
+  runner->Start();
+  ASSERT_TRUE(recorder_->WaitFor({2003, 2004}, 1, kLimit));
+  EXPECT_TRUE(EndsInTime(std::move(runner)));
+  const auto all = recorder_->All();
+  if (windows) {
+    // The signed demo package itself: it installs.
+    EXPECT_FALSE(swapped);
+    EXPECT_EQ(Last(all).code, 2003);
+    EXPECT_NE(ReadPid(dir_.Path() / L"package.pid"), 0u);
+    EXPECT_TRUE(fs::exists(folder_ / L"velmotranslate.exe"));
+  } else {
+    // A PE image passes the check here but cannot run; what was started
+    // was the checked image, not the program swapped in.
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(Last(all).code, 2004);
+    EXPECT_EQ(Last(all).value, CInstaller::kStartFailed);
+  }
 }
 
 TEST_F(InstallerRun, APackageThatEndsWithoutAStateIsASuccessWithValueOne) {

@@ -24,7 +24,7 @@ const char kUsage[] =
     "usage: install --url URL --folder DIR [--old-uninstaller PATH] [--language TAG]\n"
     "               [--dsc true|false] [--ssc true|false] [--admin-account true|false]\n"
     "               [--admin-token true|false] [--download-type N] [--insnew true|false]\n"
-    "               [--time-limit SECONDS]\n";
+    "               [--publisher-key HEX[,HEX...]] [--time-limit SECONDS]\n";
 
 constexpr int kExitUsage = 4;
 constexpr int kExitTimeLimit = App::kExitTimeLimit;
@@ -48,6 +48,8 @@ struct Options {
   bool downloadTypeGiven = false;
   int32_t downloadType = 1;
   bool insNewGiven = false, insNew = false;
+  bool publisherKeyGiven = false;
+  std::wstring publisherKey;
   double timeLimit = 0;
 };
 
@@ -67,6 +69,7 @@ Options ParseOptions(const std::vector<std::wstring>& args) {
     else if (flag == L"--admin-token") o.adminTokenGiven = true, o.adminToken = Boolean(flag, v);
     else if (flag == L"--download-type") o.downloadTypeGiven = true, o.downloadType = ConfigInteger(v);
     else if (flag == L"--insnew") o.insNewGiven = true, o.insNew = Boolean(flag, v);
+    else if (flag == L"--publisher-key") o.publisherKeyGiven = true, o.publisherKey = v;
     else if (flag == L"--time-limit") o.timeLimit = ConfigDouble(v, 0.0);
     else Usage(L"unknown flag " + flag);
   }
@@ -94,6 +97,7 @@ int main() {
   InitAnalytics();
   if (options.downloadTypeGiven) g_InstallerConfig.DownloadType = options.downloadType;
   if (options.insNewGiven) g_InstallerConfig.InsNew = options.insNew;
+  if (options.publisherKeyGiven) g_InstallerConfig.PublisherKey = options.publisherKey;
   g_InstallerConfig.LanguageIndex = LanguageIndexOf(options.language, g_InstallerConfig.LanguageIndex);
 
   // The window passes the rights probes' answers unless told otherwise.

@@ -46,6 +46,7 @@ int main() {
   Print("LanguageIndex", c.LanguageIndex);
   Print("InsNew", c.InsNew);
   Print("AnalyticsUrl", c.AnalyticsUrl);
+  Print("PublisherKey", c.PublisherKey);
   fflush(stdout);
   return 0;
 }
