@@ -57,7 +57,6 @@ constexpr uint32_t kPollMilliseconds = 100;
 // and at most this much: a descendant that keeps writing must not keep
 // the run going.
 constexpr size_t kAfterExitLimit = 4u << 20;
-const wchar_t kSignatureFailText[] = L"安装包未通过签名校验：";
 
 }  // namespace
 
@@ -151,7 +150,7 @@ void CInstaller::Run() {
       UTILS_LOG(L"package refused: %s", Install::SignatureVerdictText(verdict));
       // Let go first: the refusal's clean-up deletes the file.
       held.Close();
-      notify_(2004, kSignatureRefused, (std::wstring(kSignatureFailText) + Install::SignatureVerdictText(verdict)).c_str());
+      notify_(2004, kSignatureRefused, Install::SignatureRefusalText(verdict).c_str());
       return;
     }
     image = held.ExecutableHandle();

@@ -75,6 +75,10 @@ const wchar_t* SignatureVerdictText(SignatureVerdict verdict) {
   return L"";
 }
 
+std::wstring SignatureRefusalText(SignatureVerdict verdict) {
+  return std::wstring(L"安装包未通过签名校验：") + SignatureVerdictText(verdict);
+}
+
 const char* SignatureVerdictName(SignatureVerdict verdict) {
   switch (verdict) {
     case SignatureVerdict::kValid: return "valid";

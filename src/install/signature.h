@@ -35,6 +35,10 @@ enum class SignatureVerdict {
 
 // The words of the step report: "未签名", "签名无效", "发布者不符", ...
 const wchar_t* SignatureVerdictText(SignatureVerdict verdict);
+// What a refused package's failure (2004) says: "安装包未通过签名校验：" and
+// the verdict's words. Analytics receives it as it is; the window shows
+// the refusal in the user's language.
+std::wstring SignatureRefusalText(SignatureVerdict verdict);
 // The same in ASCII for developer output: "unsigned", "invalid signature", ...
 const char* SignatureVerdictName(SignatureVerdict verdict);
 

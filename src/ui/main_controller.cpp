@@ -7,6 +7,7 @@
 
 #include "app/analytics_adapter.h"
 #include "install/download_installer.h"
+#include "install/signature.h"
 #include "ui/localization.h"
 #include "ui/ui_texts.h"
 #include "utils/files.h"
@@ -31,6 +32,23 @@ std::string WordingFormat(bool patient) {
 
 // Every prompt of the installer's own carries the same caption.
 std::string Caption() { return UiTexts::Text(UiTexts::kPromptCaption); }
+
+// A failed package's text as the user reads it: a publisher-check refusal
+// in the user's language (analytics keeps the report's own words).
+std::string ShownFailureText(const std::wstring& reported) {
+  using Install::SignatureVerdict;
+  static const std::pair<SignatureVerdict, int> kRefusals[] = {
+      {SignatureVerdict::kUnsigned, UiTexts::kRefusedUnsigned},
+      {SignatureVerdict::kInvalidSignature, UiTexts::kRefusedInvalidSignature},
+      {SignatureVerdict::kPublisherMismatch, UiTexts::kRefusedPublisherMismatch},
+      {SignatureVerdict::kExpired, UiTexts::kRefusedExpired},
+      {SignatureVerdict::kDigestMismatch, UiTexts::kRefusedDigestMismatch},
+      {SignatureVerdict::kUnreadable, UiTexts::kRefusedUnreadable}};
+  for (const auto& refusal : kRefusals) {
+    if (reported == Install::SignatureRefusalText(refusal.first)) return UiTexts::Text(refusal.second);
+  }
+  return UiTexts::ShownReportText(reported);
+}
 // The longest period a system timer accepts.
 constexpr uint32_t kLongestTimerMs = 0x7FFFFFFF;
 constexpr size_t kMaxProgressText = 250;
@@ -389,7 +407,7 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       break;
     case 2004: {
       pipeline_.FailureReport(code, value, text, false);
-      view_.ShowPrompt("MessageBox2Wnd.xml", UiTexts::ShownReportText(text), Caption());
+      view_.ShowPrompt("MessageBox2Wnd.xml", ShownFailureText(text), Caption());
       if (view_.GetValue("installPrg") >= 70) {
         view_.SetText("progressLb", FormatProgress(WordingFormat(false), 0));
         view_.SetValue("installPrg", 0);

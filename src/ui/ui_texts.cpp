@@ -28,6 +28,12 @@ const BuiltIn kBuiltIn[] = {
     {kPackageFailed, "The installation package could not be installed."},
     {kProgressWait, "Installing: %d%%. Please wait..."},
     {kProgressPatient, "Installing: %d%%. This may take a few minutes..."},
+    {kRefusedUnsigned, "The installation package is not signed, so it was not started."},
+    {kRefusedInvalidSignature, "The installation package's signature is not valid, so it was not started."},
+    {kRefusedPublisherMismatch, "The installation package is not from Quillon's publisher, so it was not started."},
+    {kRefusedExpired, "The installation package's certificate had expired, so it was not started."},
+    {kRefusedDigestMismatch, "The installation package was changed after it was signed, so it was not started."},
+    {kRefusedUnreadable, "The installation package could not be read, so it was not started."},
 };
 
 // The status stream's own words for a package that ended without success

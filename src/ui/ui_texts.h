@@ -22,6 +22,13 @@ enum Id : int {
   kPackageFailed = 109,     // the package ended without reporting success
   kProgressWait = 110,      // progress, a format with one %d
   kProgressPatient = 111,   // progress after a minute of download
+  // A package refused by the publisher check, by the check's verdict.
+  kRefusedUnsigned = 112,
+  kRefusedInvalidSignature = 113,
+  kRefusedPublisherMismatch = 114,
+  kRefusedExpired = 115,
+  kRefusedDigestMismatch = 116,
+  kRefusedUnreadable = 117,
 };
 
 // Every id the code looks up, in the order above.

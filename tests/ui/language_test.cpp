@@ -372,7 +372,9 @@ TEST_P(FitTest, EveryPromptWithEveryTextTheWindowGivesIt) {
       {"MessageBox1Wnd.xml", {UiTexts::kProductRunning}},
       {"MessageBox2Wnd.xml",
        {UiTexts::kInvalidFolder, UiTexts::kPoorNetwork, UiTexts::kLowDiskSpace, UiTexts::kInstallFailed,
-        UiTexts::kPackageFailed}}};
+        UiTexts::kPackageFailed, UiTexts::kRefusedUnsigned, UiTexts::kRefusedInvalidSignature,
+        UiTexts::kRefusedPublisherMismatch, UiTexts::kRefusedExpired, UiTexts::kRefusedDigestMismatch,
+        UiTexts::kRefusedUnreadable}}};
   for (const auto& m : messages) {
     for (int id : m.second) {
       for (int caption : {UiTexts::kPromptCaption, UiTexts::kMessageCaption}) {

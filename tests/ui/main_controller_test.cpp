@@ -16,6 +16,7 @@
 
 #include "../install/install_test_platform.h"
 #include "app/analytics_adapter.h"
+#include "install/signature.h"
 #include "support/scratch_dir.h"
 #include "ui/ui_texts.h"
 #include "uikit/text_table.h"
@@ -733,6 +734,9 @@ TEST_F(MainControllerTest, ALanguageChosenOnTheStartPageSpeaksInEveryLaterText) 
   InstallNow();
   Notify(2004, 0, L"\u5b89\u88c5\u5305\u5b89\u88c5\u5931\u8d25");  // the status stream's own words
   lastPromptIs(UiTexts::kPackageFailed, UiTexts::kPromptCaption);
+  InstallNow();
+  Notify(2004, 3, Install::SignatureRefusalText(Install::SignatureVerdict::kPublisherMismatch));
+  lastPromptIs(UiTexts::kRefusedPublisherMismatch, UiTexts::kPromptCaption);
   InstallNow();
   Notify(3009, 0, L"from the package");
   EXPECT_EQ(view_.prompts.back().text, "from the package");

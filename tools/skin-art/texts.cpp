@@ -55,6 +55,18 @@ const std::vector<Text>& Texts() {
       {110, "Installing: %d%%. Please wait...", "正在安装中:%d%%，请稍候...", "正在安裝中:%d%%，請稍候..."},
       {111, "Installing: %d%%. This may take a few minutes...", "正在安装中:%d%%，请耐心等待...",
        "正在安裝中:%d%%，請耐心等待..."},
+      {112, "The installation package is not signed, so it was not started.", "安装包未通过签名校验：未签名",
+       "安裝套件未通過簽章驗證：未簽署"},
+      {113, "The installation package's signature is not valid, so it was not started.",
+       "安装包未通过签名校验：签名无效", "安裝套件未通過簽章驗證：簽章無效"},
+      {114, "The installation package is not from Quillon's publisher, so it was not started.",
+       "安装包未通过签名校验：发布者不符", "安裝套件未通過簽章驗證：發行者不符"},
+      {115, "The installation package's certificate had expired, so it was not started.",
+       "安装包未通过签名校验：证书已过期", "安裝套件未通過簽章驗證：憑證已過期"},
+      {116, "The installation package was changed after it was signed, so it was not started.",
+       "安装包未通过签名校验：文件摘要不符", "安裝套件未通過簽章驗證：檔案摘要不符"},
+      {117, "The installation package could not be read, so it was not started.",
+       "安装包未通过签名校验：安装包无法读取", "安裝套件未通過簽章驗證：安裝套件無法讀取"},
   };
   return texts;
 }
