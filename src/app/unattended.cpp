@@ -10,6 +10,7 @@
 #include "app/analytics_adapter.h"
 #include "app/installer_config.h"
 #include "install/download_installer.h"
+#include "install/product_files.h"
 #include "install/records.h"
 #include "utils/cmdline.h"
 #include "utils/files.h"
@@ -225,8 +226,8 @@ int RunSilentInstall() {
   const bool insNew = g_InstallerConfig.InsNew;
 
   // The window's checks, in its order.
-  if (!insNew && (Utils::FindProcessByName(L"velmotranslate_un_asa.exe") != 0 ||
-                  Utils::FindProcessByName(L"velmotranslate.exe") != 0)) {
+  if (!insNew && (Utils::FindProcessByName(Install::kUninstallerCopyName) != 0 ||
+                  Utils::FindProcessByName(Install::kProductExe) != 0)) {
     return Stop(kExitProductRunning, kProductRunningText);
   }
   if (!Utils::CreateDirectoryTree(target.folder)) return Stop(kExitFolderUnusable, kFolderUnusableText);

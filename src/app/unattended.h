@@ -23,7 +23,7 @@ enum UnattendedExit : int {
   kExitPackageFailed = 2,    // 2004
   kExitOldVersionKept = 3,   // 5004, 5005: the old version was not removed
   kExitTimeLimit = 5,        // tools/install's --time-limit passed first
-  kExitProductRunning = 6,   // "velmotranslate.exe" or its old uninstaller runs
+  kExitProductRunning = 6,   // the product or its old uninstaller runs
   kExitFolderUnusable = 7,   // the install folder cannot be created
   kExitTooLittleSpace = 8,   // less than 1 GiB free for the folder
   kExitNetworkUnusable = 9,  // IsCheckNet and the network check says no

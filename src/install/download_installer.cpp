@@ -10,6 +10,7 @@
 #include "app/installer_config.h"
 #include "download/downloader_factory.h"
 #include "install/records.h"
+#include "install/product_files.h"
 #include "utils/file_io.h"
 #include "utils/files.h"
 #include "utils/log.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-const wchar_t kProductProcess[] = L"velmotranslate.exe";
 const wchar_t kDownloadReason[] = L"下载失败原因";
 const wchar_t kInstallReason[] = L"安装失败原因";
 const wchar_t kNoPermission[] = L"无权限";
@@ -47,7 +47,7 @@ AnalyticsProperties InstallerExtra() { return {{L"AB", L"IN"}}; }
 namespace Install {
 
 std::wstring PackagePathIn(const std::wstring& installFolder) {
-  return JoinPath(installFolder, L"__Package_velmotranslate.exe");
+  return JoinPath(installFolder, kPackageFileName);
 }
 
 long TruncatedCode(double value) { return Utils::TruncatedTo<int32_t>(value); }
@@ -158,7 +158,7 @@ void CDownloadInstaller::Start() {
         [this](int code, double value, const wchar_t* text) { UninstallHandler(code, value, text); }, copy,
         Install::ParentFolder(oldUninstallerPath_));
     if (g_InstallerConfig.InsNew) {
-      while (Utils::FindProcessByName(kProductProcess) != 0) {
+      while (Utils::FindProcessByName(Install::kProductExe) != 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
       }
     }

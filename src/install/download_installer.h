@@ -50,7 +50,7 @@ class CDownloadInstaller {
 
   // Sets the first phase going and returns. With the InsNew setting and an
   // old version to remove, first waits (without time limit) until no
-  // "velmotranslate.exe" runs.
+  // copy of the product (kProductExe) runs.
   void Start();
 
   // Failure texts for analytics, reported under "下载失败原因" (download) or
@@ -94,7 +94,7 @@ class CDownloadInstaller {
 
 namespace Install {
 
-// "__Package_velmotranslate.exe" directly inside the install folder.
+// The package file (kPackageFileName) directly inside the install folder.
 std::wstring PackagePathIn(const std::wstring& installFolder);
 
 // The texts the failure reports send, cut to 199 characters. The free

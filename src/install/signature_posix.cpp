@@ -182,7 +182,7 @@ bool HeldPackage::Open(const std::wstring& path) {
   if (file < 0) return false;
   struct stat info;
   bool ok = fstat(file, &info) == 0 && S_ISREG(info.st_mode);
-  const int memory = ok ? memfd_create("__Package_velmotranslate", MFD_CLOEXEC | MFD_ALLOW_SEALING) : -1;
+  const int memory = ok ? memfd_create("checked package", MFD_CLOEXEC | MFD_ALLOW_SEALING) : -1;
   ok = memory >= 0;
   off_t copied = 0;
   while (ok && copied < info.st_size) {

@@ -4,14 +4,13 @@
 #include <utility>
 #include <vector>
 
+#include "install/product_files.h"
 #include "install/status_stream.h"
 #include "utils/file_io.h"
 #include "utils/files.h"
 #include "utils/log.h"
 #include "utils/probe.h"
 #include "utils/text.h"
-
-const wchar_t kUninstallerCopyName[] = L"velmotranslate_un_asa.exe";
 
 namespace {
 
@@ -45,7 +44,7 @@ std::wstring UninstallerCommandLine(const std::wstring& uninstallerPath, bool ad
 std::wstring CopyUninstaller(const std::wstring& oldUninstallerPath) {
   const std::wstring folder = Utils::TempWorkFolder();
   if (folder.empty()) return std::wstring();
-  const std::wstring copy = folder + kUninstallerCopyName;
+  const std::wstring copy = folder + Install::kUninstallerCopyName;
   Utils::DeleteFileAt(copy);
   if (!uninstaller_platform::CopyExecutable(oldUninstallerPath, copy)) {
     UTILS_LOG(L"copy of the uninstaller failed: %s", oldUninstallerPath.c_str());

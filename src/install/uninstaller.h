@@ -29,7 +29,6 @@
 using UninstallNotify = std::function<void(int, double, const wchar_t*)>;
 
 // The name the old uninstaller is copied to in the temp work folder.
-extern const wchar_t kUninstallerCopyName[];  // "velmotranslate_un_asa.exe"
 
 // Copies the old version's uninstaller into the temp work folder, replacing
 // an earlier copy, and returns the copy's path (empty without a temp work

@@ -7,6 +7,7 @@
 
 #include "app/analytics_adapter.h"
 #include "install/download_installer.h"
+#include "install/product_files.h"
 #include "install/signature.h"
 #include "ui/localization.h"
 #include "ui/ui_texts.h"
@@ -22,8 +23,6 @@ const AnalyticsProperties& Ab() {
   return ab;
 }
 
-const wchar_t kProductExe[] = L"velmotranslate.exe";
-const wchar_t kOldUninstallerCopy[] = L"velmotranslate_un_asa.exe";
 constexpr uint64_t kPatientAfterMs = 60000;
 // The progress text's two wordings, in the language in force.
 std::string WordingFormat(bool patient) {
@@ -120,7 +119,7 @@ void MainController::Initialise() {
   if (!alreadyInstalled_) return;
   const int installed = system_.installedLanguage(previousInstallPath_);
   if (view_.Exists("languageCombo")) SelectLanguage(installed);
-  if (system_.processRunning(kProductExe) && !settings_.insNew) {
+  if (system_.processRunning(Install::kProductExe) && !settings_.insNew) {
     ShowRunningPrompt();
     view_.Close(1);
     return;
@@ -131,7 +130,7 @@ void MainController::Initialise() {
   }
   switch (view_.ShowPrompt("InstalledPathTipWnd.xml", std::nullopt, std::nullopt)) {
     case 1:  // "打开软件"
-      system_.shellOpen(Install::JoinPath(previousInstallPath_, kProductExe), previousInstallPath_, false);
+      system_.shellOpen(Install::JoinPath(previousInstallPath_, Install::kProductExe), previousInstallPath_, false);
       view_.Close(1);
       break;
     case 0:  // "安装最新版本"
@@ -263,12 +262,12 @@ void MainController::ShowRunningPrompt() {
 }
 
 bool MainController::StartInstall(const std::wstring& folder, bool desktopShortcut, bool quickLaunchShortcut) {
-  if (!settings_.insNew && system_.processRunning(kOldUninstallerCopy)) {
+  if (!settings_.insNew && system_.processRunning(Install::kUninstallerCopyName)) {
     ShowRunningPrompt();
     if (alreadyInstalled_) view_.Close(1);
     return false;
   }
-  if (!settings_.insNew && system_.processRunning(kProductExe)) {
+  if (!settings_.insNew && system_.processRunning(Install::kProductExe)) {
     ShowRunningPrompt();
     view_.Close(1);
     return false;
