@@ -1,21 +1,11 @@
 #include "uikit/combo.h"
 
-#include "uikit/text_table.h"
-
 #include "uikit/image_draw.h"
-#include "uikit/paint_manager.h"
+#include "uikit/text_table.h"
 #include "uikit/values.h"
+#include "uikit/window_host.h"
 
 namespace SkinUI {
-namespace {
-
-constexpr int kKeyReturn = 13;
-constexpr int kKeyEscape = 27;
-constexpr int kKeySpace = 32;
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
-
-}  // namespace
 
 Control* Combo::GetInterface(const std::string& name) {
   return name == "Combo" ? this : Container::GetInterface(name);
@@ -72,40 +62,48 @@ bool Combo::SelectItem(int index) {
 
 void Combo::SetDropped(bool open) {
   if (open == dropped_ || (open && (!enabled_ || children_.empty()))) return;
-  if (manager_) manager_->Invalidate(DropRect());
   dropped_ = open;
+  hotItem_ = open ? cur_ : -1;
+  if (manager_) manager_->SetPopup(open ? static_cast<IPopupUI*>(this) : nullptr);
+  Invalidate();
+}
+
+void Combo::PopupClosed() {
+  dropped_ = false;
   hotItem_ = -1;
-  if (manager_) {
-    manager_->SetPopup(open ? this : nullptr);
-    manager_->Invalidate(DropRect());
-  }
   Invalidate();
 }
 
 int Combo::ItemHeight() const { return itemHeight_; }
 
-Rect Combo::DropRect() const {
-  const int w = dropBox_.cx > 0 ? dropBox_.cx : rect_.Width();
-  const int h = dropBox_.cy > 0 ? dropBox_.cy : ItemHeight() * GetCount() + 2;
-  return {rect_.left, rect_.bottom, rect_.left + w, rect_.bottom + h};
+Size Combo::DropSize() const {
+  return {dropBox_.cx > 0 ? dropBox_.cx : rect_.Width(), dropBox_.cy > 0 ? dropBox_.cy : ItemHeight() * GetCount() + 2};
 }
 
 Rect Combo::ItemRect(int index) const {
-  const Rect d = DropRect();
-  const int top = d.top + 1 + index * ItemHeight();
-  return {d.left + 1, top, d.right - 1, top + ItemHeight()};
+  const int top = 1 + index * ItemHeight();
+  return {1, top, DropSize().cx - 1, top + ItemHeight()};
 }
 
 int Combo::ItemAt(Point p) const {
-  if (!dropped_ || !DropRect().Contains(p)) return -1;
+  const Size d = DropSize();
+  if (!dropped_ || p.x < 0 || p.y < 0 || p.x >= d.cx || p.y >= d.cy) return -1;
   for (int i = 0; i < GetCount(); ++i)
     if (ItemRect(i).Contains(p)) return i;
   return -1;
 }
 
+void Combo::SetHotItem(int index) {
+  if (index == hotItem_) return;
+  if (manager_ && hotItem_ >= 0) manager_->InvalidatePopup(ItemRect(hotItem_));
+  hotItem_ = index;
+  if (manager_ && hotItem_ >= 0) manager_->InvalidatePopup(ItemRect(hotItem_));
+}
+
 void Combo::SetPos(const Rect& r) {
   Control::SetPos(r);
-  for (int i = 0; i < GetCount(); ++i) children_[static_cast<size_t>(i)]->SetPos(ItemRect(i));
+  // The items are shown by the list alone; they keep the box's place.
+  for (int i = 0; i < GetCount(); ++i) children_[static_cast<size_t>(i)]->SetPos(r);
 }
 
 Control* Combo::FindControlAt(Point p) {
@@ -134,15 +132,17 @@ uint32_t Combo::ItemColour(const PaintContext& ctx) const {
   return itemTextColor_ ? itemTextColor_ : textColor_ ? textColor_ : ctx.defaultTextColor;
 }
 
-void Combo::PaintDropList(PaintContext& ctx) {
-  if (!dropped_) return;
-  const Rect d = DropRect();
+void Combo::PaintPopup(PaintContext& ctx) {
+  const Size size = DropSize();
+  const Rect d{0, 0, size.cx, size.cy};
   ClipScope clip(ctx.surface, d);
   ctx.surface.FillRect(d, itemBkColor_);
   for (int i = 0; i < GetCount(); ++i) {
     const Rect r = ItemRect(i);
-    if (i == cur_) ctx.surface.FillRect(r, itemSelectedBkColor_);
-    if (i == hotItem_ && i != cur_) ctx.surface.FillRect(r, itemHotBkColor_);
+    // The highlight follows the mouse and the keys; the chosen item keeps
+    // its own colour until another one is chosen.
+    if (i == hotItem_) ctx.surface.FillRect(r, itemHotBkColor_);
+    else if (i == cur_) ctx.surface.FillRect(r, itemSelectedBkColor_);
     if (ctx.glyphs)
       DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(GetItemAt(i)->GetText()), r.Deflate(textPadding_),
                ItemColour(ctx), kTextSingleLine | kTextVCenter | kTextEndEllipsis);
@@ -171,21 +171,51 @@ void Combo::OnMouseDown(Point p) {
 
 bool Combo::OnKeyDown(int key) {
   if (!enabled_) return false;
+  const int mods = manager_ ? manager_->KeyModifiers() : 0;
+  if (key == kKeyF4 || ((mods & kModAlt) && (key == kKeyDown || key == kKeyUp))) {
+    SetDropped(!dropped_);
+    return true;
+  }
+  // A closed list still steps through its items, as the system's does.
   switch (key) {
-    case kKeyUp: return SelectItem(cur_ - 1) || true;
-    case kKeyDown: return SelectItem(cur_ + 1) || true;
-    case kKeyReturn:
-    case kKeySpace: SetDropped(!dropped_); return true;
-    case kKeyEscape:
-      if (!dropped_) return false;
-      SetDropped(false);
-      return true;
+    case kKeyUp: SelectItem(cur_ - 1); return true;
+    case kKeyDown: SelectItem(cur_ + 1); return true;
+    case kKeyHome: SelectItem(0); return true;
+    case kKeyEnd: SelectItem(GetCount() - 1); return true;
     default: return false;
   }
 }
 
+bool Combo::PopupKeyDown(int key) {
+  const int mods = manager_ ? manager_->KeyModifiers() : 0;
+  const int last = GetCount() - 1;
+  switch (key) {
+    case kKeyUp:
+    case kKeyDown:
+      if (mods & kModAlt) break;
+      SetHotItem(hotItem_ < 0 ? std::max(cur_, 0) : std::max(0, std::min(last, hotItem_ + (key == kKeyUp ? -1 : 1))));
+      return true;
+    case kKeyHome: SetHotItem(0); return true;
+    case kKeyEnd: SetHotItem(last); return true;
+    case kKeyReturn: {
+      const int chosen = hotItem_;
+      SetDropped(false);
+      if (chosen >= 0) SelectItem(chosen);
+      return true;
+    }
+    case kKeyEscape: SetDropped(false); return true;
+    case kKeyTab: SetDropped(false); return false;  // the focus moves on as well
+    default: break;
+  }
+  if (key == kKeyF4 || ((mods & kModAlt) && (key == kKeyDown || key == kKeyUp))) {
+    SetDropped(false);
+    return true;
+  }
+  return false;
+}
+
 void Combo::OnMouseWheel(Point p, int delta) {
-  if (enabled_ && delta != 0) SelectItem(cur_ + (delta > 0 ? -1 : 1));
+  if (enabled_ && !dropped_ && delta != 0) SelectItem(cur_ + (delta > 0 ? -1 : 1));
 }
 
 void Combo::OnKillFocus() {
@@ -193,14 +223,11 @@ void Combo::OnKillFocus() {
   Container::OnKillFocus();
 }
 
-void Combo::DropListMove(Point p) {
-  const int hot = ItemAt(p);
-  if (hot == hotItem_) return;
-  hotItem_ = hot;
-  if (manager_) manager_->Invalidate(DropRect());
-}
+void Combo::PopupMouseMove(Point p) { SetHotItem(ItemAt(p)); }
 
-void Combo::DropListPress(Point p) {
+void Combo::PopupMouseLeave() {}
+
+void Combo::PopupMouseDown(Point p) {
   const int chosen = ItemAt(p);
   SetDropped(false);
   if (chosen >= 0) SelectItem(chosen);

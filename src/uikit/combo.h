@@ -1,16 +1,17 @@
-// A drop-down list: the closed box shows the selected item's text; a click
-// opens a list of the items below it, painted above everything else by the
-// paint manager; choosing one raises "itemselect". The items are the child
-// elements of the markup (their "text"; "selected" "true" picks the initial
-// one).
+// A drop-down list: the closed box shows the selected item's text; a click,
+// Alt+Down or F4 opens the list of the items as the window's popup (a
+// window of its own, below the box or above it); choosing one raises
+// "itemselect". The items are the child elements of the markup (their
+// "text"; "selected" "true" picks the initial one).
 #pragma once
 
 #include "uikit/container.h"
+#include "uikit/paint_manager.h"
 #include "uikit/text.h"
 
 namespace SkinUI {
 
-class Combo : public Container {
+class Combo : public Container, private IPopupUI {
  public:
   std::string GetClass() const override { return "Combo"; }
   Control* GetInterface(const std::string& name) override;
@@ -25,16 +26,14 @@ class Combo : public Container {
 
   bool IsDropped() const { return dropped_; }
   void SetDropped(bool open);
-  // The drop list's rectangle and the rectangle of item i inside it.
-  Rect DropRect() const;
+  // The open list's item under the mouse or the keys, -1 for none.
+  int GetHotItem() const { return hotItem_; }
+  // The list's size and the rectangle of item i in it (the list's own
+  // coordinates, (0,0) at its top-left corner).
+  Size DropSize() const;
   Rect ItemRect(int index) const;
   // Index of the item at p in the open list, or -1.
   int ItemAt(Point p) const;
-  void PaintDropList(PaintContext& ctx);
-  // Input over the open list, routed here by the paint manager: hovering
-  // marks an item, a press chooses it and closes the list.
-  void DropListMove(Point p);
-  void DropListPress(Point p);
 
   void SetPos(const Rect& r) override;
   Control* FindControlAt(Point p) override;
@@ -50,6 +49,18 @@ class Combo : public Container {
  private:
   int ItemHeight() const;
   uint32_t ItemColour(const PaintContext& ctx) const;
+  void SetHotItem(int index);
+
+  // The open list, as the manager's popup.
+  Control* PopupControl() override { return this; }
+  Rect PopupAnchor() const override { return rect_; }
+  Size PopupSize() const override { return DropSize(); }
+  void PaintPopup(PaintContext& ctx) override;
+  void PopupMouseMove(Point p) override;
+  void PopupMouseDown(Point p) override;
+  void PopupMouseLeave() override;
+  bool PopupKeyDown(int key) override;
+  void PopupClosed() override;
 
   int cur_ = -1;
   bool dropped_ = false;

@@ -119,6 +119,9 @@ class Control {
   bool IsMouseEnabled() const { return mouseEnabled_; }
   void SetMouseEnabled(bool e) { mouseEnabled_ = e; }
   virtual bool IsFocusable() const { return false; }
+  // Whether the manager rings it while it has the focus (a text field shows
+  // its caret instead).
+  virtual bool ShowsFocusMark() const { return true; }
   bool IsFocused() const { return focused_; }
 
   // Appearance.
@@ -158,6 +161,9 @@ class Control {
   virtual void OnMouseWheel(Point p, int delta) {}
   virtual bool OnKeyDown(int key) { return false; }
   virtual bool OnChar(char32_t ch) { return false; }
+  // The input method's unfinished text (UTF-8; empty when it ends) and its
+  // cursor in code points.
+  virtual void OnComposition(const std::string& text, int cursor) {}
   virtual void OnSetFocus();
   virtual void OnKillFocus();
   // Timer expiry; by default the notification "timer" with the id.

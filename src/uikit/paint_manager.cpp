@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "uikit/combo.h"
+#include "uikit/text.h"
+#include "uikit/window_host.h"
 #include "uikit/container.h"
 #include "uikit/values.h"
 
 namespace SkinUI {
 namespace {
 
-constexpr int kKeyTab = 9;
 // More separate dirty rectangles than this are merged into their union:
 // beyond a handful, one larger repaint is cheaper than many small ones.
 constexpr size_t kMaxDirtyRects = 8;
@@ -37,7 +37,7 @@ void WindowAttributes::Set(const std::string& name, const std::string& value) {
   static const char* const kRecognised[] = {"size", "caption", "roundcorner", "sizebox", "mininfo", "maxinfo",
                                             "showdirty", "noactivate", "opacity", "layeredopacity", "layeredimage",
                                             "disabledfontcolor", "defaultfontcolor", "linkfontcolor",
-                                            "linkhoverfontcolor", "selectedcolor"};
+                                            "linkhoverfontcolor", "selectedcolor", "focuscolor", "focusinset"};
   const bool recognised = std::find_if(std::begin(kRecognised), std::end(kRecognised),
                                        [&](const char* n) { return name == n; }) != std::end(kRecognised);
   if (name == "size") ParseSize(value, &size);
@@ -48,6 +48,8 @@ void WindowAttributes::Set(const std::string& name, const std::string& value) {
   else if (name == "maxinfo") ParseSize(value, &maxInfo);
   else if (name == "defaultfontcolor") SetColourAttr(&defaultFontColor, value);
   else if (name == "disabledfontcolor") SetColourAttr(&disabledFontColor, value);
+  else if (name == "focuscolor") SetColourAttr(&focusColor, value);
+  else if (name == "focusinset") ParseInt(value, &focusInset);
 
   for (auto& kv : texts_) {
     if (kv.first != name) continue;
@@ -174,7 +176,62 @@ void CPaintManagerUI::PaintRect(Surface& s, const Rect& r) {
   ClipScope clip(s, area);
   s.ClearRect(area, 0);
   if (root_) root_->Paint(ctx, area);
-  if (popup_ && !popup_->DropRect().Intersect(area).IsEmpty()) popup_->PaintDropList(ctx);
+  PaintFocusMark(ctx);
+  const Rect inWindow = InWindowPopupRect();
+  if (!inWindow.Intersect(area).IsEmpty()) {
+    // Drawn through a view of the window's surface whose origin is the
+    // popup's corner, as a popup window of its own would see it.
+    const Rect shown = inWindow.Intersect(area);
+    Surface view(s.Row(inWindow.top) + inWindow.left,
+                 std::min(inWindow.Width(), s.Width() - inWindow.left), std::min(inWindow.Height(), s.Height() - inWindow.top),
+                 s.Stride());
+    PaintContext popupCtx = MakeContext(view);
+    ClipScope popupClip(view, shown.Offset(-inWindow.left, -inWindow.top));
+    popup_->PaintPopup(popupCtx);
+  }
+}
+
+void CPaintManagerUI::PaintFocusMark(PaintContext& ctx) {
+  if (!focusCues_ || !focus_ || !focus_->ShowsFocusMark() || !focus_->IsShown()) return;
+  const Rect ring = focus_->GetPos().Deflate(Rect{window_.focusInset, window_.focusInset, window_.focusInset,
+                                                  window_.focusInset});
+  if (ring.Width() < 4 || ring.Height() < 4) return;
+  ctx.surface.DrawBorder(ring, 1, window_.focusColor, Size{4, 4});
+}
+
+void CPaintManagerUI::InvalidateFocusMark(Control* c) {
+  if (c && focusCues_) Invalidate(c->GetPos());
+}
+
+void CPaintManagerUI::ShowFocusCues() {
+  if (focusCues_) return;
+  focusCues_ = true;
+  InvalidateFocusMark(focus_);
+}
+
+Rect CPaintManagerUI::InWindowPopupRect() const {
+  if (!popup_ || popupHost_) return Rect{};
+  const Rect anchor = popup_->PopupAnchor();
+  const Size size = popup_->PopupSize();
+  return Rect{anchor.left, anchor.bottom, anchor.left + size.cx, anchor.bottom + size.cy};
+}
+
+void CPaintManagerUI::PaintPopup(Surface& surface) {
+  if (!popup_) return;
+  PaintContext ctx = MakeContext(surface);
+  ClipScope clip(surface, Rect{0, 0, surface.Width(), surface.Height()});
+  surface.ClearRect(Rect{0, 0, surface.Width(), surface.Height()}, 0);
+  popup_->PaintPopup(ctx);
+}
+
+void CPaintManagerUI::InvalidatePopup(const Rect& r) {
+  if (!popup_) return;
+  if (popupHost_) {
+    popupHost_->InvalidatePopup(r);
+    return;
+  }
+  const Rect at = InWindowPopupRect();
+  Invalidate(Rect{r.left + at.left, r.top + at.top, r.right + at.left, r.bottom + at.top}.Intersect(at));
 }
 
 std::vector<Rect> CPaintManagerUI::Paint(Surface& surface) {
@@ -193,10 +250,12 @@ void CPaintManagerUI::PaintAll(Surface& surface) {
 
 void CPaintManagerUI::MouseMove(Point p) {
   LayoutIfNeeded();
-  if (popup_ && popup_->DropRect().Contains(p)) {
-    popup_->DropListMove(p);
+  const Rect inWindow = InWindowPopupRect();
+  if (inWindow.Contains(p)) {
+    popup_->PopupMouseMove(Point{p.x - inWindow.left, p.y - inWindow.top});
     return;
   }
+  if (popup_ && !popupHost_) popup_->PopupMouseLeave();
   Control* target = FindControlAt(p);
   if (target != hot_) {
     Control* old = hot_;
@@ -211,14 +270,28 @@ void CPaintManagerUI::MouseMove(Point p) {
 void CPaintManagerUI::MouseDown(Point p) {
   LayoutIfNeeded();
   if (popup_) {
-    if (popup_->DropRect().Contains(p)) {
-      popup_->DropListPress(p);
+    const Rect inWindow = InWindowPopupRect();
+    if (inWindow.Contains(p)) {
+      popup_->PopupMouseDown(Point{p.x - inWindow.left, p.y - inWindow.top});
       return;
     }
-    // A press on the box itself toggles it closed below.
-    if (!popup_->GetPos().Contains(p)) popup_->SetDropped(false);
+    // A press on the control that opened it is that control's to handle
+    // (a drop-down's box closes it again); any other press closes it.
+    Control* opener = popup_->PopupControl();
+    if (!opener || !opener->GetPos().Contains(p)) ClosePopup();
   }
   Control* target = FindControlAt(p);
+  // The system's double click: a second press soon after on the same
+  // control, near the first.
+  constexpr uint64_t kDoubleClickMs = 500;
+  constexpr int kDoubleClickSlop = 4;
+  const bool again = target && target == lastClick_ && now_ - lastClickTime_ <= kDoubleClickMs &&
+                     std::abs(p.x - lastClickPoint_.x) <= kDoubleClickSlop &&
+                     std::abs(p.y - lastClickPoint_.y) <= kDoubleClickSlop;
+  clickCount_ = again ? clickCount_ + 1 : 1;
+  lastClick_ = target;
+  lastClickPoint_ = p;
+  lastClickTime_ = now_;
   if (!target || !target->IsEnabled()) return;
   SetFocus(target->IsFocusable() ? target : nullptr);
   capture_ = target;
@@ -232,6 +305,11 @@ void CPaintManagerUI::MouseUp(Point p) {
 }
 
 void CPaintManagerUI::MouseWheel(Point p, int delta) {
+  const Rect inWindow = InWindowPopupRect();
+  if (inWindow.Contains(p)) {
+    popup_->PopupMouseWheel(Point{p.x - inWindow.left, p.y - inWindow.top}, delta);
+    return;
+  }
   for (Control* c = FindControlAt(p); c; c = c->GetParent()) {
     if (!c->IsEnabled()) return;
     c->OnMouseWheel(p, delta);
@@ -240,18 +318,27 @@ void CPaintManagerUI::MouseWheel(Point p, int delta) {
 }
 
 void CPaintManagerUI::MouseLeaveWindow() {
+  if (popup_ && !popupHost_) popup_->PopupMouseLeave();
   if (!hot_) return;
   Control* old = hot_;
   hot_ = nullptr;
   old->OnMouseLeave();
 }
 
-bool CPaintManagerUI::KeyDown(int key) {
+bool CPaintManagerUI::KeyDown(int key, int modifiers) {
+  modifiers_ = modifiers;
+  if (popup_ && popup_->PopupKeyDown(key)) return true;
   for (IMessageFilterUI* f : std::vector<IMessageFilterUI*>(filters_))
     if (f->FilterKeyDown(key)) return true;
+  if (key == kKeyTab || key == kKeyLeft || key == kKeyRight || key == kKeyUp || key == kKeyDown || key == kKeyAlt)
+    ShowFocusCues();
   if (focus_ && focus_->OnKeyDown(key)) return true;
-  if (key == kKeyTab) {
-    if (Control* next = NextFocusable(focus_)) SetFocus(next);
+  if (key == kKeyTab && !(modifiers & (kModControl | kModAlt))) {
+    if (Control* next = NextFocusable(focus_, (modifiers & kModShift) != 0)) {
+      tabbing_ = true;
+      SetFocus(next);
+      tabbing_ = false;
+    }
     return true;
   }
   return false;
@@ -259,23 +346,47 @@ bool CPaintManagerUI::KeyDown(int key) {
 
 bool CPaintManagerUI::Char(char32_t ch) { return focus_ ? focus_->OnChar(ch) : false; }
 
-Control* CPaintManagerUI::NextFocusable(Control* from) {
-  if (!root_) return nullptr;
+void CPaintManagerUI::Composition(const std::string& text, int cursor) {
+  if (focus_) focus_->OnComposition(text, cursor);
+}
+
+std::vector<Control*> CPaintManagerUI::FocusOrder() const {
   std::vector<Control*> order;
+  if (!root_) return order;
   root_->ForEach([&](Control& c) {
     if (c.IsFocusable() && c.IsEnabled() && c.IsShown()) order.push_back(&c);
   });
+  return order;
+}
+
+Control* CPaintManagerUI::NextFocusable(Control* from, bool backwards) {
+  const std::vector<Control*> order = FocusOrder();
   if (order.empty()) return nullptr;
   auto it = std::find(order.begin(), order.end(), from);
-  return it == order.end() || it + 1 == order.end() ? order.front() : *(it + 1);
+  if (it == order.end()) return backwards ? order.back() : order.front();
+  if (backwards) return it == order.begin() ? order.back() : *(it - 1);
+  return it + 1 == order.end() ? order.front() : *(it + 1);
 }
 
 void CPaintManagerUI::SetFocus(Control* c) {
   if (c == focus_) return;
   Control* old = focus_;
   focus_ = c;
+  InvalidateFocusMark(old);
   if (old) old->OnKillFocus();
-  if (focus_ == c && c) c->OnSetFocus();
+  if (focus_ == c && c) {
+    InvalidateFocusMark(c);
+    c->OnSetFocus();
+  }
+}
+
+std::string CPaintManagerUI::ClipboardText() const { return clipboard_.get ? clipboard_.get() : ownClipboard_; }
+
+void CPaintManagerUI::SetClipboardText(const std::string& text) {
+  if (clipboard_.set)
+    clipboard_.set(text);
+  else
+    ownClipboard_ = text;
 }
 
 HitArea CPaintManagerUI::HitTestWindow(Point p, bool maximised) {
@@ -424,12 +535,9 @@ void CPaintManagerUI::ReleaseStates(Control* c, bool forgetting) {
     if (forgetting) focus_ = nullptr;
     else SetFocus(nullptr);
   }
-  if (popup_ && IsInside(popup_, c)) {
-    Combo* p = popup_;
-    popup_ = nullptr;
-    if (!forgetting) {
-      p->SetDropped(false);
-    }
+  if (popup_ && IsInside(popup_->PopupControl(), c)) {
+    if (forgetting) SetPopup(nullptr);
+    else ClosePopup();
   }
 }
 
@@ -439,7 +547,8 @@ void CPaintManagerUI::ForgetControl(Control* c) {
   if (capture_ == c) capture_ = nullptr;
   if (hot_ == c) hot_ = nullptr;
   if (focus_ == c) focus_ = nullptr;
-  if (popup_ && static_cast<Control*>(popup_) == c) popup_ = nullptr;
+  if (lastClick_ == c) lastClick_ = nullptr;
+  if (popup_ && popup_->PopupControl() == c) SetPopup(nullptr);
   KillTimers(c);
 }
 
@@ -447,9 +556,27 @@ void CPaintManagerUI::ControlHidden(Control* c) { ReleaseStates(c, false); }
 
 void CPaintManagerUI::ControlDisabled(Control* c) { ReleaseStates(c, false); }
 
-void CPaintManagerUI::SetPopup(Combo* popup) {
-  if (popup_ && popup && popup_ != popup) popup_->SetDropped(false);
+void CPaintManagerUI::SetPopup(IPopupUI* popup) {
+  if (popup == popup_) return;
+  if (popup_) {
+    IPopupUI* old = popup_;
+    const Rect inWindow = InWindowPopupRect();
+    popup_ = nullptr;
+    if (popupHost_) popupHost_->HidePopup();
+    else Invalidate(inWindow);
+    if (popup) old->PopupClosed();
+  }
   popup_ = popup;
+  if (!popup_) return;
+  if (popupHost_) popupHost_->ShowPopup(popup_);
+  else Invalidate(InWindowPopupRect());
+}
+
+void CPaintManagerUI::ClosePopup() {
+  IPopupUI* open = popup_;
+  if (!open) return;
+  SetPopup(nullptr);
+  open->PopupClosed();
 }
 
 }  // namespace SkinUI

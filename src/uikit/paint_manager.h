@@ -25,8 +25,6 @@
 
 namespace SkinUI {
 
-class Combo;
-
 struct Notification {
   Control* sender = nullptr;
   std::string type;
@@ -49,6 +47,40 @@ class IMessageFilterUI {
   virtual bool FilterKeyDown(int key) = 0;
 };
 
+// What a control opens above everything else (a drop-down list). It has
+// coordinates of its own, (0,0) at its top-left corner, and hangs below
+// its anchor (a rectangle in the window's client coordinates), or above it
+// when the screen has no room below. The manager keeps at most one open;
+// the window shows it in a popup window of its own (IPopupHostUI), or,
+// without one, paints it inside the window below the anchor.
+class IPopupUI {
+ public:
+  virtual ~IPopupUI() = default;
+  virtual Control* PopupControl() = 0;  // the control that opened it
+  virtual Rect PopupAnchor() const = 0;
+  virtual Size PopupSize() const = 0;
+  virtual void PaintPopup(PaintContext& ctx) = 0;  // its rectangle is {0, 0, size}
+  virtual void PopupMouseMove(Point p) = 0;
+  virtual void PopupMouseDown(Point p) = 0;
+  virtual void PopupMouseLeave() {}
+  virtual void PopupMouseWheel(Point p, int delta) {}
+  // Keys while it is open, before the window's filters and the focus;
+  // true swallows the key.
+  virtual bool PopupKeyDown(int key) { return false; }
+  // The manager closed it (a click elsewhere, the window deactivated or
+  // moved, the control hidden or disabled); nothing was chosen.
+  virtual void PopupClosed() = 0;
+};
+
+// The window's side of a popup: a window of its own for it.
+class IPopupHostUI {
+ public:
+  virtual ~IPopupHostUI() = default;
+  virtual void ShowPopup(IPopupUI* popup) = 0;
+  virtual void HidePopup() = 0;
+  virtual void InvalidatePopup(const Rect& r) = 0;  // popup coordinates
+};
+
 // The "Window" element's settings. Every attribute's text stays readable by
 // name; recognised ones are parsed as well. For names the window does not
 // recognise the first value wins and an empty name or value is dropped.
@@ -61,6 +93,9 @@ struct WindowAttributes {
   Size maxInfo;
   uint32_t defaultFontColor = 0xFF000000;
   uint32_t disabledFontColor = 0xFFA7A6AA;
+  // The keyboard focus mark: a ring this far inside the focused control.
+  uint32_t focusColor = 0xFF1A73E8;
+  int focusInset = 2;
 
   void Set(const std::string& name, const std::string& value);
   const std::string* Get(const std::string& name) const;
@@ -120,13 +155,41 @@ class CPaintManagerUI {
   void MouseUp(Point p);
   void MouseWheel(Point p, int delta);
   void MouseLeaveWindow();
-  bool KeyDown(int key);
+  // modifiers: kModShift | kModControl | kModAlt, as the host reported them.
+  bool KeyDown(int key, int modifiers = 0);
   bool Char(char32_t ch);
+  // The modifiers of the key being handled.
+  int KeyModifiers() const { return modifiers_; }
+  // The modifiers held during the mouse event about to be passed in.
+  void SetKeyModifiers(int modifiers) { modifiers_ = modifiers; }
+  // 1 for a single press, 2 for the second of a double click on the same
+  // control (within the system's time and distance), and so on.
+  int ClickCount() const { return clickCount_; }
+  // The input method's unfinished text, for the focused control.
+  void Composition(const std::string& text, int cursor);
+  // The focus mark shows once the keyboard has moved the focus, as the
+  // system hides focus rectangles from a user of the mouse alone.
+  bool FocusCuesShown() const { return focusCues_; }
+  // True while Tab or Shift+Tab moves the focus (a text field reached so
+  // selects its text).
+  bool FocusFromKeyboard() const { return tabbing_; }
+  void ShowFocusCues();
   Control* GetHot() const { return hot_; }
   Control* GetFocus() const { return focus_; }
   Control* GetCapture() const { return capture_; }
   // Raises "killfocus" on the old control and "setfocus" on the new one.
   void SetFocus(Control* c);
+  // The shown, enabled controls that take the focus, in layout order.
+  std::vector<Control*> FocusOrder() const;
+  // The system clipboard's text; without hooks (renders, tests) the
+  // manager keeps one of its own.
+  struct ClipboardHooks {
+    std::function<std::string()> get;
+    std::function<bool(const std::string&)> set;
+  };
+  void SetClipboardHooks(ClipboardHooks hooks) { clipboard_ = std::move(hooks); }
+  std::string ClipboardText() const;
+  void SetClipboardText(const std::string& text);
   // The window's hit test at p, with the control there deciding the drag band.
   HitArea HitTestWindow(Point p, bool maximised);
 
@@ -162,8 +225,20 @@ class CPaintManagerUI {
   void ForgetControl(Control* c);
   void ControlHidden(Control* c);
   void ControlDisabled(Control* c);
-  void SetPopup(Combo* popup);
-  Combo* GetPopup() const { return popup_; }
+  // Opens `popup` (closing another one first) or, with null, closes the
+  // open one without PopupClosed.
+  void SetPopup(IPopupUI* popup);
+  IPopupUI* GetPopup() const { return popup_; }
+  // Closes the open popup and tells it (PopupClosed).
+  void ClosePopup();
+  void SetPopupHost(IPopupHostUI* host) { popupHost_ = host; }
+  IPopupHostUI* GetPopupHost() const { return popupHost_; }
+  void InvalidatePopup(const Rect& r);
+  // Where an open popup is drawn inside the window when no popup host shows
+  // it (client coordinates); empty with a host.
+  Rect InWindowPopupRect() const;
+  // Paints the open popup into a surface of its own size.
+  void PaintPopup(Surface& surface);
 
  private:
   struct Timer {
@@ -176,7 +251,9 @@ class CPaintManagerUI {
   void ReleaseStates(Control* c, bool forgetting);
   PaintContext MakeContext(Surface& s);
   void PaintRect(Surface& s, const Rect& r);
-  Control* NextFocusable(Control* from);
+  Control* NextFocusable(Control* from, bool backwards);
+  void InvalidateFocusMark(Control* c);
+  void PaintFocusMark(PaintContext& ctx);
 
   std::unique_ptr<Control> root_;
   FontTable fonts_;
@@ -191,7 +268,17 @@ class CPaintManagerUI {
   Control* hot_ = nullptr;
   Control* focus_ = nullptr;
   Control* capture_ = nullptr;
-  Combo* popup_ = nullptr;
+  IPopupUI* popup_ = nullptr;
+  IPopupHostUI* popupHost_ = nullptr;
+  int modifiers_ = 0;
+  int clickCount_ = 0;
+  Control* lastClick_ = nullptr;
+  Point lastClickPoint_;
+  uint64_t lastClickTime_ = 0;
+  bool focusCues_ = false;
+  bool tabbing_ = false;
+  ClipboardHooks clipboard_;
+  std::string ownClipboard_;
   std::vector<INotifyUI*> notifiers_;
   std::vector<IMessageFilterUI*> filters_;
   std::deque<Notification> posted_;

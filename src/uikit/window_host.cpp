@@ -6,8 +6,9 @@ namespace SkinUI {
 
 void WindowHost::CenterOver(const WindowHost* owner) {
   if (!IsAlive()) return;
-  const Rect work = WorkArea();
-  const Rect over = owner && owner->IsAlive() ? owner->WindowRect() : work;
+  const bool hasOwner = owner && owner->IsAlive();
+  const Rect work = WorkArea(hasOwner ? owner : this);
+  const Rect over = hasOwner ? owner->WindowRect() : work;
   const Rect mine = WindowRect();
   int x = over.left + (over.Width() - mine.Width()) / 2;
   int y = over.top + (over.Height() - mine.Height()) / 2;

@@ -46,7 +46,7 @@ enum VirtualKeyCode : int {
   kKeyBack = 8, kKeyTab = 9, kKeyReturn = 13, kKeyShift = 16, kKeyControl = 17, kKeyAlt = 18,
   kKeyEscape = 27, kKeySpace = 32, kKeyEnd = 35, kKeyHome = 36, kKeyLeft = 37, kKeyUp = 38,
   kKeyRight = 39, kKeyDown = 40, kKeyDelete = 46,  // '0'..'9' are 48..57, 'A'..'Z' 65..90
-  kKeyF1 = 112,  // ..F12 = 123
+  kKeyF1 = 112, kKeyF4 = 115,  // ..F12 = 123
 };
 
 // Posted messages carry values from here up, as Win32's WM_USER, so they
@@ -67,6 +67,8 @@ enum class HostEventType {
   kCloseRequest,  // the user or Close() asked to close; unhandled = Destroy()
   kTimer,
   kPosted,
+  kComposition,   // the input method's unfinished text (text, compositionCursor); empty ends it
+  kNativeEditKey, // Return, Escape or Tab (modifiers) pressed in the native edit field
   kDestroy,       // the window is going; the last event the handler sees
 };
 
@@ -87,6 +89,8 @@ struct HostEvent {
   unsigned message = 0;                     // kPosted
   uintptr_t wParam = 0;
   intptr_t lParam = 0;
+  std::string text;                         // kComposition: UTF-8
+  int compositionCursor = 0;                // kComposition: code points before the input method's cursor
 };
 
 class IHostHandler {
@@ -125,6 +129,24 @@ struct HostOptions {
   Size size{400, 300};
   const WindowHost* owner = nullptr;  // owned windows stay above their owner, out of the taskbar
   bool toolWindow = false;            // no taskbar entry even without owner
+  // A drop-down list: never activated (the owner keeps the keyboard), no
+  // frame or taskbar entry, above its owner and free to reach past the
+  // owner's edges (override-redirect on X11).
+  bool popup = false;
+};
+
+// What the native edit field laid over an Edit control looks like.
+struct NativeEditSpec {
+  Rect rect;                  // client coordinates: the control less its text padding
+  std::string text;           // UTF-8
+  std::string fontFace;       // UTF-8 family name
+  int fontSize = 12;          // pixel height of the em
+  bool bold = false;
+  uint32_t textColor = 0xFF000000;
+  uint32_t bkColor = 0xFFFFFFFF;
+  int maxChars = 0;           // 0: no limit
+  bool password = false;
+  bool readOnly = false;
 };
 
 class WindowHost {
@@ -156,9 +178,15 @@ class WindowHost {
   Rect WindowRect() const;  // on the screen; borderless, so the client area too
   Size ClientSize() const;
   // Centres over the owner's window, or over the work area of the screen
-  // when `owner` is null or not alive.
+  // when `owner` is null or not alive, and keeps the window inside the work
+  // area of the monitor that holds the owner (or this window).
   void CenterOver(const WindowHost* owner);
-  static Rect WorkArea();
+  // The work area of the monitor holding most of `near` (the primary one
+  // when null or not alive).
+  static Rect WorkArea(const WindowHost* near = nullptr);
+  // The work area of the monitor holding the screen point (the nearest one
+  // when no monitor does).
+  static Rect WorkAreaAt(Point screen);
 
   // Asks to close: the handler sees kCloseRequest (later, from the loop).
   void Close();
@@ -214,6 +242,20 @@ class WindowHost {
   // always; Linux only between these calls.
   void StartTextInput(const Rect& caret);
   void StopTextInput();
+
+  // Windows: a native edit field laid over spec.rect, given the keyboard
+  // focus, its text read back with NativeEditText; Return, Escape and Tab
+  // inside it arrive as kNativeEditKey. False where the platform has none
+  // (Linux), and the control edits by itself.
+  bool BeginNativeEdit(const NativeEditSpec& spec);
+  bool NativeEditActive() const;
+  std::string NativeEditText() const;
+  // Removes the field and gives the keyboard back to the window.
+  void EndNativeEdit();
+
+  // The system clipboard's text (UTF-8); empty when it holds none.
+  static std::string ClipboardText();
+  static bool SetClipboardText(const std::string& utf8);
 
   static void ShowErrorBox(const std::wstring& text, const std::wstring& caption);
 

@@ -193,6 +193,7 @@ struct WindowHost::Impl {
   SizeState state = SizeState::kRestored;
   Rect restoreRect;
   bool visible = false;
+  bool popup = false;
   IHostObserver* observer = nullptr;
 
   void ResizeBuffer(Size s) {
@@ -312,6 +313,8 @@ void DestroyImpl(WindowHost::Impl* w, bool notify) {
   w->timers.clear();
 }
 
+bool OwnsKeyboardFocus(const WindowHost::Impl* w);
+
 void OnWindowEvent(WindowHost::Impl* w, const SDL_WindowEvent& we) {
   HostEvent e;
   switch (we.event) {
@@ -340,6 +343,11 @@ void OnWindowEvent(WindowHost::Impl* w, const SDL_WindowEvent& we) {
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
     case SDL_WINDOWEVENT_FOCUS_LOST:
+      if (w->popup) break;  // never active; its owner answers for it
+      // The focus passing through one of our own popups (SDL gives a newly
+      // mapped window the focus when no window manager runs) has come back
+      // by the time this is read, and is no deactivation.
+      if (we.event == SDL_WINDOWEVENT_FOCUS_LOST && OwnsKeyboardFocus(w)) break;
       e.type = HostEventType::kActivate;
       e.active = we.event == SDL_WINDOWEVENT_FOCUS_GAINED;
       Deliver(w, e);
@@ -354,6 +362,22 @@ void OnWindowEvent(WindowHost::Impl* w, const SDL_WindowEvent& we) {
 }
 
 Point GlobalMouse() { return Loop().eventRoot; }
+
+// The window itself or one of its popups has SDL's keyboard focus.
+bool OwnsKeyboardFocus(const WindowHost::Impl* w) {
+  SDL_Window* focus = SDL_GetKeyboardFocus();
+  if (!focus) return false;
+  if (focus == w->window) return true;
+  const WindowHost::Impl* f = Find(SDL_GetWindowID(focus));
+  return f && f->popup && f->ownerId == w->id;
+}
+
+// Keys typed while a popup has the focus belong to its owner.
+WindowHost::Impl* KeyTarget(Uint32 id) {
+  WindowHost::Impl* w = Find(id);
+  if (w && w->popup) w = Find(w->ownerId);
+  return w;
+}
 
 // SDL records a position it sets at once and then drops the X server's
 // confirmation as no change, so moves we make are reported here.
@@ -467,7 +491,7 @@ void Dispatch(const SDL_Event& ev) {
       }
       break;
     case SDL_KEYDOWN:
-      if (WindowHost::Impl* w = Find(ev.key.windowID); w && !w->disabled) {
+      if (WindowHost::Impl* w = KeyTarget(ev.key.windowID); w && !w->disabled) {
         HostEvent e;
         e.type = HostEventType::kKeyDown;
         e.key = VirtualKey(ev.key.keysym.sym);
@@ -475,8 +499,18 @@ void Dispatch(const SDL_Event& ev) {
         if (e.key) Deliver(w, e);
       }
       break;
+    case SDL_TEXTEDITING:
+      if (WindowHost::Impl* w = KeyTarget(ev.edit.windowID); w && !w->disabled) {
+        HostEvent e;
+        e.type = HostEventType::kComposition;
+        e.text = ev.edit.text;
+        e.compositionCursor = ev.edit.start;
+        Deliver(w, e);
+      }
+      break;
     case SDL_TEXTINPUT: {
-      const Uint32 id = ev.text.windowID;
+      WindowHost::Impl* target = KeyTarget(ev.text.windowID);
+      const Uint32 id = target ? target->id : 0;
       for (char32_t c : FromUtf8(ev.text.text)) {
         WindowHost::Impl* w = Find(id);
         if (!w || w->disabled) break;
@@ -576,7 +610,10 @@ WindowHost::~WindowHost() { DestroyImpl(impl_.get(), false); }
 bool WindowHost::Create(IHostHandler* handler, const HostOptions& options) {
   if (impl_->window || !handler || !EnsureSdl()) return false;
   Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-  if (options.owner || options.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR;
+  if (options.owner || options.toolWindow || options.popup) flags |= SDL_WINDOW_SKIP_TASKBAR;
+  // SDL makes a popup menu window override-redirect: no window manager
+  // places, frames or focuses it, so the owner keeps the keyboard.
+  if (options.popup) flags |= SDL_WINDOW_POPUP_MENU;
   const std::string title = ToUtf8(options.title);
   SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         std::max(options.size.cx, 1), std::max(options.size.cy, 1), flags);
@@ -598,11 +635,12 @@ bool WindowHost::Create(IHostHandler* handler, const HostOptions& options) {
     hint.res_class = cls.data();
     XSetClassHint(Loop().display, impl_->xwindow, &hint);
   }
+  impl_->popup = options.popup;
   if (options.owner && options.owner->impl_->window) {
     impl_->ownerId = options.owner->impl_->id;
-    SDL_SetWindowModalFor(window, options.owner->impl_->window);
+    if (!options.popup) SDL_SetWindowModalFor(window, options.owner->impl_->window);
   }
-  if (Loop().hasWm) SDL_SetWindowHitTest(window, HitTestCallback, impl_.get());
+  if (Loop().hasWm && !options.popup) SDL_SetWindowHitTest(window, HitTestCallback, impl_.get());
   impl_->ResizeBuffer(Size{std::max(options.size.cx, 1), std::max(options.size.cy, 1)});
   Loop().windows[impl_->id] = impl_.get();
   std::lock_guard<std::mutex> lock(g_liveMutex);
@@ -619,7 +657,16 @@ void WindowHost::Show(bool activate) {
   SDL_ShowWindow(impl_->window);
   impl_->visible = true;
   impl_->exposed = Rect{0, 0, impl_->back.width, impl_->back.height};
-  if (activate) {
+  if (impl_->popup) {
+    // Mapping stacks an override-redirect window on top. Without a window
+    // manager SDL also hands it the X input focus; the owner takes it back,
+    // as a drop-down list never holds the keyboard.
+    Impl* owner = Find(impl_->ownerId);
+    if (!Loop().hasWm && owner && Loop().display && owner->xwindow) {
+      XSetInputFocus(Loop().display, owner->xwindow, RevertToParent, CurrentTime);
+      XFlush(Loop().display);
+    }
+  } else if (activate) {
     SDL_RaiseWindow(impl_->window);
     if (!Loop().hasWm) SDL_SetWindowInputFocus(impl_->window);
   }
@@ -656,7 +703,7 @@ void WindowHost::Maximize() {
   if (!impl_->window || impl_->state == SizeState::kMaximized) return;
   impl_->restoreRect = WindowRect();
   impl_->state = SizeState::kMaximized;
-  const Rect work = WorkArea();
+  const Rect work = WorkArea(this);
   SDL_SetWindowSize(impl_->window, work.Width(), work.Height());
   MoveTo(impl_.get(), Point{work.left, work.top});
 }
@@ -695,10 +742,49 @@ Rect WindowHost::WindowRect() const {
 
 Size WindowHost::ClientSize() const { return Size{impl_->back.width, impl_->back.height}; }
 
-Rect WindowHost::WorkArea() {
+namespace {
+
+Rect DisplayWorkArea(int index) {
   SDL_Rect r{0, 0, 0, 0};
-  if (!EnsureSdl() || SDL_GetDisplayUsableBounds(0, &r) != 0) return Rect{};
+  if (SDL_GetDisplayUsableBounds(index, &r) != 0 && SDL_GetDisplayUsableBounds(0, &r) != 0) return Rect{};
   return Rect{r.x, r.y, r.x + r.w, r.y + r.h};
+}
+
+// The display holding most of `area`, else the one nearest its centre.
+int DisplayFor(const Rect& area) {
+  const int count = SDL_GetNumVideoDisplays();
+  int best = 0;
+  long long bestOverlap = -1, bestDistance = -1;
+  const Point centre{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+  for (int i = 0; i < count; ++i) {
+    SDL_Rect b{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(i, &b) != 0) continue;
+    const Rect bounds{b.x, b.y, b.x + b.w, b.y + b.h};
+    const Rect overlap = bounds.Intersect(area);
+    const long long shared = overlap.IsEmpty() ? 0 : 1LL * overlap.Width() * overlap.Height();
+    const long long dx = centre.x < bounds.left ? bounds.left - centre.x : centre.x >= bounds.right ? centre.x - bounds.right + 1 : 0;
+    const long long dy = centre.y < bounds.top ? bounds.top - centre.y : centre.y >= bounds.bottom ? centre.y - bounds.bottom + 1 : 0;
+    const long long distance = dx * dx + dy * dy;
+    if (shared > bestOverlap || (shared == bestOverlap && shared == 0 && distance < bestDistance)) {
+      best = i;
+      bestOverlap = shared;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+Rect WindowHost::WorkArea(const WindowHost* near) {
+  if (!EnsureSdl()) return Rect{};
+  if (!near || !near->IsAlive()) return DisplayWorkArea(0);
+  return DisplayWorkArea(DisplayFor(near->WindowRect()));
+}
+
+Rect WindowHost::WorkAreaAt(Point screen) {
+  if (!EnsureSdl()) return Rect{};
+  return DisplayWorkArea(DisplayFor(Rect{screen.x, screen.y, screen.x + 1, screen.y + 1}));
 }
 
 void WindowHost::Close() {
@@ -850,6 +936,25 @@ void WindowHost::StartTextInput(const Rect& caret) {
 }
 
 void WindowHost::StopTextInput() { SDL_StopTextInput(); }
+
+// Linux has no native field the toolkit would want: the Edit control is a
+// complete field of its own there.
+bool WindowHost::BeginNativeEdit(const NativeEditSpec&) { return false; }
+bool WindowHost::NativeEditActive() const { return false; }
+std::string WindowHost::NativeEditText() const { return {}; }
+void WindowHost::EndNativeEdit() {}
+
+std::string WindowHost::ClipboardText() {
+  if (!EnsureSdl() || !SDL_HasClipboardText()) return {};
+  char* text = SDL_GetClipboardText();
+  std::string out = text ? text : "";
+  SDL_free(text);
+  return out;
+}
+
+bool WindowHost::SetClipboardText(const std::string& utf8) {
+  return EnsureSdl() && SDL_SetClipboardText(utf8.c_str()) == 0;
+}
 
 void WindowHost::ShowErrorBox(const std::wstring& text, const std::wstring& caption) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ToUtf8(caption).c_str(), ToUtf8(text).c_str(), nullptr);

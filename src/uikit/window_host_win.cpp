@@ -449,10 +449,27 @@ Rect WindowHost::WindowRect() const {
 
 Size WindowHost::ClientSize() const { return Size{impl_->back.width, impl_->back.height}; }
 
-Rect WindowHost::WorkArea() {
+namespace {
+
+Rect MonitorWorkArea(HMONITOR monitor) {
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (monitor && GetMonitorInfoW(monitor, &mi)) return FromRECT(mi.rcWork);
   RECT r{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
   return FromRECT(r);
+}
+
+}  // namespace
+
+Rect WindowHost::WorkArea(const WindowHost* near) {
+  HWND hwnd = near ? static_cast<HWND>(near->NativeHandle()) : nullptr;
+  if (!hwnd) return MonitorWorkArea(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+  return MonitorWorkArea(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+}
+
+Rect WindowHost::WorkAreaAt(Point screen) {
+  return MonitorWorkArea(MonitorFromPoint(POINT{screen.x, screen.y}, MONITOR_DEFAULTTONEAREST));
 }
 
 void WindowHost::Close() {
@@ -641,6 +658,14 @@ void WindowHost::StartTextInput(const Rect& caret) {
 }
 
 void WindowHost::StopTextInput() {}
+
+bool WindowHost::BeginNativeEdit(const NativeEditSpec&) { return false; }
+bool WindowHost::NativeEditActive() const { return false; }
+std::string WindowHost::NativeEditText() const { return {}; }
+void WindowHost::EndNativeEdit() {}
+
+std::string WindowHost::ClipboardText() { return {}; }
+bool WindowHost::SetClipboardText(const std::string&) { return false; }
 
 void WindowHost::ShowErrorBox(const std::wstring& text, const std::wstring& caption) {
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);

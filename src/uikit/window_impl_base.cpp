@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "uikit/control.h"
+#include "uikit/edit.h"
 #include "uikit/package.h"
 #include "uikit/surface.h"
 #include "uikit/text.h"
@@ -60,6 +61,7 @@ WindowImplBase::WindowImplBase() = default;
 
 WindowImplBase::~WindowImplBase() {
   Forget(this);
+  pm_.SetPopupHost(nullptr);
   pm_.SetInvalidateHook(nullptr);
   pm_.RemoveNotifier(this);
   pm_.RemoveMessageFilter(this);
@@ -97,12 +99,15 @@ bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, 
   const Size round = pm_.Window().roundCorner;
   if (round.cx > 0 || round.cy > 0) host_.SetRoundRegion(round);
   pm_.SetInvalidateHook([this] { InvalidateHostDirty(); });
+  pm_.SetPopupHost(this);
+  pm_.SetClipboardHooks({&WindowHost::ClipboardText, &WindowHost::SetClipboardText});
   pm_.SetClientSize(host_.ClientSize());
   pm_.InvalidateAll();
 
   OnFrameCreated();
   if (built && pm_.GetRoot()) OnWindowReady();
-  pm_.ProcessPostedNotifications();
+  // What initialisation posted (a start of the installation) waits until
+  // the user can see the window.
   ArmTimer();
   return built;
 }
@@ -166,6 +171,93 @@ void WindowImplBase::ShowWindow(bool show, bool activate) {
     host_.Show(activate);
   else
     host_.Hide();
+}
+
+void WindowImplBase::ShowPopup(IPopupUI* popup) {
+  if (!host_.IsAlive() || !popup) return;
+  const Size size = popup->PopupSize();
+  if (size.cx <= 0 || size.cy <= 0) return;
+  if (!popupHost_.IsAlive()) {
+    HostOptions options;
+    options.className = GetWindowClassName() + "Popup";
+    options.size = size;
+    options.owner = &host_;
+    options.popup = true;
+    if (!popupHost_.Create(&popupHandler_, options)) return;
+  }
+  // Below the anchor, or above it when the monitor's work area has no room
+  // below and has it above; never past the work area's sides.
+  const Rect window = host_.WindowRect();
+  const Rect anchor = popup->PopupAnchor().Offset(window.left, window.top);
+  const Rect work = WindowHost::WorkAreaAt(Point{(anchor.left + anchor.right) / 2, (anchor.top + anchor.bottom) / 2});
+  int y = anchor.bottom;
+  if (y + size.cy > work.bottom && anchor.top - size.cy >= work.top) y = anchor.top - size.cy;
+  int x = std::max(work.left, std::min(anchor.left, work.right - size.cx));
+  popupHost_.Resize(size);
+  popupHost_.Move(Point{x, y});
+  popupHost_.InvalidateAll();
+  popupHost_.Show(false);
+}
+
+void WindowImplBase::HidePopup() {
+  // Hidden, not destroyed: it may be its own input that closed it.
+  if (popupHost_.IsAlive()) popupHost_.Hide();
+}
+
+void WindowImplBase::InvalidatePopup(const Rect& r) {
+  if (popupHost_.IsAlive()) popupHost_.Invalidate(r);
+}
+
+bool WindowImplBase::PopupHandler::OnHostEvent(const HostEvent& e) {
+  CPaintManagerUI& pm = owner_.pm_;
+  IPopupUI* popup = pm.GetPopup();
+  if (e.type != HostEventType::kDestroy) pm.FireDueTimers(owner_.ClockMs());
+  switch (e.type) {
+    case HostEventType::kMouseMove:
+      if (popup) popup->PopupMouseMove(e.point);
+      break;
+    case HostEventType::kMouseDown:
+      pm.SetKeyModifiers(e.modifiers);
+      if (popup && e.button == MouseButton::kLeft) popup->PopupMouseDown(e.point);
+      break;
+    case HostEventType::kMouseWheel:
+      if (popup) popup->PopupMouseWheel(e.point, e.wheelDelta);
+      break;
+    case HostEventType::kCloseRequest:
+      return true;  // it closes with its list, never on its own
+    case HostEventType::kDestroy:
+      return true;
+    default:
+      return false;
+  }
+  owner_.AfterInput();
+  return true;
+}
+
+void WindowImplBase::PopupHandler::Paint(const Rect& dirty, Bitmap& backBuffer) {
+  Surface surface(backBuffer);
+  owner_.pm_.PaintPopup(surface);
+}
+
+void WindowImplBase::BeginEditing(Edit* edit) {
+  if (host_.BeginNativeEdit(edit->NativeSpec())) {
+    nativeEdit_ = edit;
+    edit->SetNativeActive(true);
+    return;
+  }
+  host_.StartTextInput(edit->CaretRect());
+}
+
+void WindowImplBase::EndEditing(Edit* edit) {
+  if (nativeEdit_ != edit) {
+    host_.StopTextInput();
+    return;
+  }
+  const std::string text = host_.NativeEditText();
+  host_.EndNativeEdit();
+  nativeEdit_ = nullptr;
+  edit->SetNativeActive(false);
+  edit->SetText(text);
 }
 
 void WindowImplBase::CenterWindow(const WindowHost* over) { host_.CenterOver(over); }
@@ -233,6 +325,11 @@ void WindowImplBase::InvalidateHostDirty() {
   for (const Rect& r : pm_.DirtyRects()) host_.Invalidate(r);
 }
 
+void WindowImplBase::AfterInput() {
+  if (shown_) pm_.ProcessPostedNotifications();
+  ArmTimer();
+}
+
 bool WindowImplBase::OnHostEvent(const HostEvent& e) {
   bool handled = true;
   // The manager's clock follows the host's, so timers set from any event
@@ -240,9 +337,11 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
   if (e.type != HostEventType::kDestroy) pm_.FireDueTimers(ClockMs());
   switch (e.type) {
     case HostEventType::kMouseMove:
+      pm_.SetKeyModifiers(e.modifiers);
       pm_.MouseMove(e.point);
       break;
     case HostEventType::kMouseDown:
+      pm_.SetKeyModifiers(e.modifiers);
       if (e.button == MouseButton::kLeft) pm_.MouseDown(e.point);
       break;
     case HostEventType::kMouseUp:
@@ -252,16 +351,41 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
       pm_.MouseWheel(e.point, e.wheelDelta);
       break;
     case HostEventType::kKeyDown:
-      handled = pm_.KeyDown(e.key);
+      handled = pm_.KeyDown(e.key, e.modifiers);
       break;
     case HostEventType::kChar:
       handled = pm_.Char(e.codepoint);
       break;
+    case HostEventType::kComposition:
+      pm_.Composition(e.text, e.compositionCursor);
+      if (Control* focus = pm_.GetFocus())
+        if (Edit* edit = static_cast<Edit*>(focus->GetInterface("Edit"))) host_.StartTextInput(edit->CaretRect());
+      break;
+    case HostEventType::kNativeEditKey:
+      // The field's text reaches the control before the key acts on it
+      // (Return installs with it, Tab moves on with it).
+      if (nativeEdit_) nativeEdit_->SetText(host_.NativeEditText());
+      handled = pm_.KeyDown(e.key, e.modifiers);
+      break;
     case HostEventType::kSize:
+      pm_.ClosePopup();
       if (e.sizeState != SizeState::kMinimized && e.size.cx > 0 && e.size.cy > 0) {
         pm_.SetClientSize(e.size);
         pm_.InvalidateAll();
       }
+      break;
+    case HostEventType::kMove:
+      pm_.ClosePopup();
+      handled = false;
+      break;
+    case HostEventType::kActivate:
+      if (!e.active) pm_.ClosePopup();
+      handled = false;
+      break;
+    case HostEventType::kShow:
+      if (e.active) shown_ = true;
+      else pm_.ClosePopup();
+      handled = false;
       break;
     case HostEventType::kTimer:
       if (e.timerId == kControlTimerId) armedDue_ = -1;  // fired: re-armed below
@@ -280,6 +404,10 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
       armedDue_ = -1;
       id_.store(0);
       Forget(this);
+      pm_.SetPopup(nullptr);
+      pm_.SetPopupHost(nullptr);
+      popupHost_.Destroy();
+      nativeEdit_ = nullptr;
       pm_.SetInvalidateHook(nullptr);
       OnFinalMessage();
       return true;
@@ -287,8 +415,8 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
       handled = false;
       break;
   }
-  pm_.ProcessPostedNotifications();
-  ArmTimer();
+  if (host_.IsVisible()) shown_ = true;
+  AfterInput();
   return handled;
 }
 
@@ -308,11 +436,13 @@ void WindowImplBase::Paint(const Rect& dirty, Bitmap& backBuffer) {
 void WindowImplBase::Notify(Notification& msg) {
   // Typed text reaches an Edit only while the platform's text input is on
   // (Linux turns it on per request; the caret rectangle places the IME).
-  if (msg.sender && msg.sender->Is("Edit") && host_.IsAlive()) {
-    if (msg.type == "setfocus")
-      host_.StartTextInput(msg.sender->GetPos());
-    else if (msg.type == "killfocus")
-      host_.StopTextInput();
+  if (msg.sender && host_.IsAlive()) {
+    if (Edit* edit = static_cast<Edit*>(msg.sender->GetInterface("Edit"))) {
+      if (msg.type == "setfocus")
+        BeginEditing(edit);
+      else if (msg.type == "killfocus")
+        EndEditing(edit);
+    }
   }
   OnNotify(msg);
 }

@@ -23,12 +23,14 @@
 
 namespace SkinUI {
 
+class Edit;
 class SkinPackage;
 
 class WindowImplBase : public IHostHandler,
                        public INotifyUI,
                        public IMessageFilterUI,
-                       public IDialogBuilderCallback {
+                       public IDialogBuilderCallback,
+                       private IPopupHostUI {
  public:
   WindowImplBase();
   ~WindowImplBase() override;
@@ -66,6 +68,9 @@ class WindowImplBase : public IHostHandler,
 
   WindowHost& Host() { return host_; }
   const WindowHost& Host() const { return host_; }
+  // The window that shows the open popup (a drop-down list), alive while
+  // one has been opened.
+  const WindowHost& PopupHost() const { return popupHost_; }
   CPaintManagerUI& PaintManager() { return pm_; }
   Control* FindControl(const std::string& name) const { return pm_.FindControl(name); }
 
@@ -125,12 +130,36 @@ class WindowImplBase : public IHostHandler,
   void ArmTimer();
   uint64_t ClockMs() const;
   void InvalidateHostDirty();
+  void AfterInput();
+
+  // The open popup's own window.
+  void ShowPopup(IPopupUI* popup) override;
+  void HidePopup() override;
+  void InvalidatePopup(const Rect& r) override;
+  class PopupHandler : public IHostHandler {
+   public:
+    explicit PopupHandler(WindowImplBase& owner) : owner_(owner) {}
+    bool OnHostEvent(const HostEvent& event) override;
+    void Paint(const Rect& dirty, Bitmap& backBuffer) override;
+
+   private:
+    WindowImplBase& owner_;
+  };
+
+  // Text fields: the native field laid over the focused one, or the
+  // platform's text input for a field that edits by itself.
+  void BeginEditing(Edit* edit);
+  void EndEditing(Edit* edit);
 
   // Declared first so they outlive the tree that draws with them.
   std::unique_ptr<SkinPackage> ownPackage_;  // a skin from a resource other than the process's
   std::unique_ptr<GlyphSource> glyphs_;
   WindowHost host_;
   CPaintManagerUI pm_;
+  PopupHandler popupHandler_{*this};
+  WindowHost popupHost_;
+  Edit* nativeEdit_ = nullptr;
+  bool shown_ = false;  // posted notifications wait for the first show
   std::atomic<WindowId> id_{0};
   uint64_t clockBase_ = 0;
   int64_t armedDue_ = -1;  // clock time the host timer next fires, -1 when off
