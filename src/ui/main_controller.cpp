@@ -107,6 +107,9 @@ MainController::MainController(IMainView& view, IMainPipeline& pipeline, MainSys
 
 void MainController::Initialise() {
   if (view_.Exists("languageCombo")) SelectLanguage(languageIndex_);
+  FocusPageButton(view_.GetCurSel("mainTabLt"));
+  // A button that could only do nothing is shown disabled.
+  if (view_.Exists("chDirBtn") && !view_.CanBrowseFolder()) view_.SetEnabled("chDirBtn", false);
   for (const char* name : {"installLogo", "bTitleLbl1", "bTitleLbl2", "bTitleLbl3"})
     if (view_.Exists(name)) view_.FitWidthToText(name, std::string("Quillon"), false);
 
@@ -215,6 +218,15 @@ void MainController::OnTabSelect() {
   view_.SetVisible("titleGrpCtn", page != kInstallingPage);
   view_.SetVisible("installLogo", page == kInstallingPage);
   view_.SetVisible("backBtn", page == kCustomPage);
+  FocusPageButton(page);
+}
+
+void MainController::FocusPageButton(int page) {
+  // Each page opens with the keyboard on what the page is for, so Enter
+  // does it.
+  static const char* const kMainButtons[] = {"defaultInstallBtn", "customeInstallBtn", nullptr, "openProduceBtn"};
+  if (page < kStartPage || page > kFinishedPage || !kMainButtons[page]) return;
+  if (view_.Exists(kMainButtons[page])) view_.SetFocus(kMainButtons[page]);
 }
 
 void MainController::OnClick(const std::string& sender) {
@@ -227,13 +239,13 @@ void MainController::OnClick(const std::string& sender) {
   } else if (sender == "customeBtn") {
     ReportClick(L"自定义安装", Ab());
     view_.SelectItem("mainTabLt", kCustomPage);
-    view_.SetFocus("customeInstallBtn");
+    FocusPageButton(kCustomPage);
   } else if (sender == "treatyBtn") {
     system_.shellOpen(kTermsUrl, L"", true);
   } else if (sender == "backBtn") {
     view_.SelectItem("mainTabLt", kStartPage);
   } else if (sender == "chDirBtn") {
-    std::wstring folder;
+    std::wstring folder = Wide(view_.GetText("installDirEdit"));
     if (view_.BrowseFolder(Wide(UiTexts::Text(UiTexts::kBrowseFolderTitle)), &folder) && !folder.empty()) view_.SetText("installDirEdit", Utf8(folder));
   } else if (sender == "customeInstallBtn") {
     ReportClick(L"自定义安装_立即安装", Ab());

@@ -69,8 +69,11 @@ class IMainView {
   virtual void BringToFront() = 0;
   // Handles the thread's window messages for up to `ms` milliseconds.
   virtual void PumpMessages(int ms) = 0;
-  // The folder browser with its title; false when nothing was chosen.
+  // The folder browser with its title, opened at *folder where it can be;
+  // false when nothing was chosen.
   virtual bool BrowseFolder(const std::wstring& title, std::wstring* folder) = 0;
+  // Whether there is a folder browser to show at all.
+  virtual bool CanBrowseFolder() const { return true; }
 };
 
 // What the controller asks the system. Every member has a real default
@@ -193,6 +196,7 @@ class MainController {
   void SelectLanguage(int number);
   void OnSelectChanged(const std::string& sender);
   void OnTabSelect();
+  void FocusPageButton(int page);
   void OnInstall(bool goOn);
   void ShowRunningPrompt();
   void ShowProgress(int percentage);

@@ -184,8 +184,18 @@ class CMainWnd::View : public IMainView {
     if (w_.Host().IsAlive()) WindowHost::PumpMessages(0);
   }
   bool BrowseFolder(const std::wstring& title, std::wstring* folder) override {
-    return ShellActions::BrowseForFolder(w_.Host().NativeHandle(), title, folder);
+    // The window stays painted and its timers run while the browser is
+    // open, but takes no input, as under a modal dialog.
+    WindowHost& host = w_.Host();
+    host.SetInputEnabled(false);
+    const std::wstring start = *folder;
+    const bool chosen = ShellActions::BrowseForFolder(host.NativeHandle(), title, start, folder, [&host] {
+      return host.IsAlive() && WindowHost::PumpMessages(50);
+    });
+    if (host.IsAlive()) host.SetInputEnabled(true);
+    return chosen;
   }
+  bool CanBrowseFolder() const override { return ShellActions::CanBrowseForFolder(); }
 
  private:
   Control* Find(const std::string& name) const { return w_.FindControl(name); }

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -67,12 +68,28 @@ void Open(const std::wstring& target, const std::wstring& folder, bool /*maximis
     SpawnDetached({t}, Utils::WideToUtf8(folder));
 }
 
-bool BrowseForFolder(void* /*owner*/, const std::wstring& title, std::wstring* folder) {
-  if (!OnPath("zenity")) return false;
+bool CanBrowseForFolder() { return OnPath("zenity") || OnPath("kdialog"); }
+
+bool BrowseForFolder(void* /*owner*/, const std::wstring& title, const std::wstring& start, std::wstring* folder,
+                     const std::function<bool()>& pump) {
   // Made before the fork: the child only calls exec.
-  const std::string titleArg = "--title=" + Utils::WideToUtf8(title);
+  const std::string titleText = Utils::WideToUtf8(title);
+  std::string startDir = Utils::WideToUtf8(start);
+  if (!startDir.empty() && startDir.back() != '/') startDir += '/';
+  std::vector<std::string> argv;
+  if (OnPath("zenity")) {
+    argv = {"zenity", "--file-selection", "--directory", "--title=" + titleText};
+    if (!startDir.empty()) argv.push_back("--filename=" + startDir);
+  } else if (OnPath("kdialog")) {
+    argv = {"kdialog", "--title", titleText, "--getexistingdirectory", startDir.empty() ? std::string("/") : startDir};
+  } else {
+    return false;
+  }
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
   int out[2];
-  if (pipe(out) != 0) return false;
+  if (pipe2(out, O_CLOEXEC) != 0) return false;
   const pid_t child = fork();
   if (child < 0) {
     close(out[0]);
@@ -81,30 +98,44 @@ bool BrowseForFolder(void* /*owner*/, const std::wstring& title, std::wstring* f
   }
   if (child == 0) {
     dup2(out[1], 1);
-    close(out[0]);
-    close(out[1]);
-    execlp("zenity", "zenity", "--file-selection", "--directory", titleArg.c_str(), static_cast<char*>(nullptr));
+    execvp(args[0], args.data());
     _exit(127);
   }
   close(out[1]);
+  fcntl(out[0], F_SETFL, fcntl(out[0], F_GETFL) | O_NONBLOCK);
+  // The window keeps painting and its timers keep running while the
+  // chooser is open: the loop turns here until the child ends.
   std::string chosen;
+  bool exited = false, gaveUp = false;
+  int status = 0;
   char buffer[4096];
-  for (;;) {
-    const ssize_t n = read(out[0], buffer, sizeof buffer);
-    if (n > 0) {
-      chosen.append(buffer, static_cast<size_t>(n));
-      if (chosen.size() > 65536) break;  // no folder path is that long
-      continue;
+  while (!exited) {
+    for (;;) {
+      const ssize_t n = read(out[0], buffer, sizeof buffer);
+      if (n > 0 && chosen.size() < 65536) chosen.append(buffer, static_cast<size_t>(n));  // no path is longer
+      if (n <= 0 && !(n < 0 && errno == EINTR)) break;
     }
-    if (n < 0 && errno == EINTR) continue;
-    break;
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child || (done < 0 && errno != EINTR)) {
+      exited = true;
+      break;
+    }
+    if (!pump || !pump()) {
+      gaveUp = true;
+      kill(child, SIGTERM);
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+      exited = true;
+    }
+  }
+  for (;;) {  // what the child wrote just before it ended
+    const ssize_t n = read(out[0], buffer, sizeof buffer);
+    if (n > 0 && chosen.size() < 65536) chosen.append(buffer, static_cast<size_t>(n));
+    if (n <= 0 && !(n < 0 && errno == EINTR)) break;
   }
   close(out[0]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
   while (!chosen.empty() && (chosen.back() == '\n' || chosen.back() == '\r')) chosen.pop_back();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || chosen.empty() || chosen[0] != '/') return false;
+  if (gaveUp || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || chosen.empty() || chosen[0] != '/') return false;
   *folder = Utils::Utf8ToWide(chosen);
   return true;
 }

@@ -12,7 +12,10 @@ void Open(const std::wstring& target, const std::wstring& folder, bool maximised
                 maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
 }
 
-bool BrowseForFolder(void* owner, const std::wstring& title, std::wstring* folder) {
+bool CanBrowseForFolder() { return true; }
+
+bool BrowseForFolder(void* owner, const std::wstring& title, const std::wstring& /*start*/, std::wstring* folder,
+                     const std::function<bool()>& /*pump*/) {
   BROWSEINFOW info = {};
   info.hwndOwner = static_cast<HWND>(owner);
   info.lpszTitle = title.c_str();

@@ -32,8 +32,12 @@ bool Click(const WindowHost& host, Point client, MouseButton button = MouseButto
 bool Drag(const WindowHost& host, Point from, Point to);
 // Mouse input at a screen point, for what lies under a click-through popup.
 bool ClickScreen(Point screen);
-// Press and release of a Win32 virtual-key code, to the focused window.
-bool PressKey(int virtualKey);
+// Press and release of a Win32 virtual-key code, to the focused window,
+// with the modifiers (kModShift | kModControl | kModAlt) held around it.
+bool PressKey(int virtualKey, int modifiers = 0);
+// Types UTF-8 text, each character as the keyboard would send it (Linux:
+// characters without a key are given a spare key code for the moment).
+bool TypeText(const std::string& utf8);
 
 // Pumps the UI thread's loop until `done` holds or `timeoutMs` passed.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);

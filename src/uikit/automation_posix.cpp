@@ -6,6 +6,9 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "uikit/automation.h"
 #include "uikit/window_host_x11.h"
@@ -133,15 +136,87 @@ bool ClickScreen(Point screen) {
   return MoveTo(screen) && Button(MouseButton::kLeft, true) && Button(MouseButton::kLeft, false);
 }
 
-bool PressKey(int virtualKey) {
+bool PressKey(int virtualKey, int modifiers) {
   Display* d = Connection();
   const KeySym sym = VirtualKeyToKeySym(virtualKey);
   if (!d || sym == NoSymbol) return false;
   const ::KeyCode code = XKeysymToKeycode(d, sym);
   if (!code) return false;
+  std::vector<::KeyCode> held;
+  for (auto [bit, modSym] : {std::pair<int, KeySym>{kModControl, XK_Control_L}, {kModShift, XK_Shift_L}, {kModAlt, XK_Alt_L}})
+    if ((modifiers & bit) && XKeysymToKeycode(d, modSym)) held.push_back(XKeysymToKeycode(d, modSym));
+  for (::KeyCode m : held) XTestFakeKeyEvent(d, m, True, CurrentTime);
   XTestFakeKeyEvent(d, code, True, CurrentTime);
   XTestFakeKeyEvent(d, code, False, CurrentTime);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) XTestFakeKeyEvent(d, *it, False, CurrentTime);
   XSync(d, False);
+  return true;
+}
+
+namespace {
+
+// One character through a key that makes it: its own key (with Shift when
+// it is on the shifted level), or a spare key code mapped to it for the
+// press and mapped back afterwards.
+bool TypeCharacter(Display* d, char32_t c) {
+  const KeySym sym = c < 0x100 ? static_cast<KeySym>(c) : static_cast<KeySym>(0x01000000 + c);
+  ::KeyCode code = XKeysymToKeycode(d, sym);
+  int minCode = 0, maxCode = 0;
+  XDisplayKeycodes(d, &minCode, &maxCode);
+  bool remapped = false;
+  if (!code || c >= 0x80) {
+    int perCode = 0;
+    KeySym* map = XGetKeyboardMapping(d, static_cast<::KeyCode>(minCode), maxCode - minCode + 1, &perCode);
+    if (!map) return false;
+    for (int k = maxCode; k >= minCode && !code; --k) {
+      bool empty = true;
+      for (int i = 0; i < perCode; ++i) empty = empty && map[(k - minCode) * perCode + i] == NoSymbol;
+      if (empty) code = static_cast<::KeyCode>(k);
+    }
+    XFree(map);
+    if (!code) return false;
+    KeySym pair[2] = {sym, sym};
+    XChangeKeyboardMapping(d, code, 2, pair, 1);
+    XSync(d, False);
+    remapped = true;
+  }
+  int perCode = 0;
+  KeySym* levels = XGetKeyboardMapping(d, code, 1, &perCode);
+  const bool shifted = levels && perCode > 1 && levels[0] != sym && levels[1] == sym;
+  if (levels) XFree(levels);
+  const ::KeyCode shift = XKeysymToKeycode(d, XK_Shift_L);
+  if (shifted && shift) XTestFakeKeyEvent(d, shift, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, True, CurrentTime);
+  XTestFakeKeyEvent(d, code, False, CurrentTime);
+  if (shifted && shift) XTestFakeKeyEvent(d, shift, False, CurrentTime);
+  XSync(d, False);
+  if (remapped) {
+    // The press is read with the mapping of its time; a short pause lets
+    // the client see it before the key code is freed again.
+    XSync(d, False);
+    KeySym none[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(d, code, 2, none, 1);
+    XSync(d, False);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TypeText(const std::string& utf8) {
+  Display* d = Connection();
+  if (!d) return false;
+  std::u32string text;
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char b = static_cast<unsigned char>(utf8[i]);
+    const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+    char32_t c = extra ? (b & (0x3F >> extra)) : b;
+    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    text.push_back(c);
+    i += static_cast<size_t>(extra) + 1;
+  }
+  for (char32_t c : text)
+    if (!TypeCharacter(d, c)) return false;
   return true;
 }
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "uikit/automation.h"
 
@@ -133,13 +135,43 @@ bool ClickScreen(Point screen) {
   return Send(in, 3);
 }
 
-bool PressKey(int virtualKey) {
-  INPUT in[2]{};
-  in[0].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = static_cast<WORD>(virtualKey);
-  in[1] = in[0];
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  return Send(in, 2);
+bool PressKey(int virtualKey, int modifiers) {
+  std::vector<INPUT> in;
+  auto key = [&in](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    // The navigation keys are the extended ones (not the keypad's).
+    if ((vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE) i.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    in.push_back(i);
+  };
+  std::vector<WORD> held;
+  if (modifiers & kModControl) held.push_back(VK_CONTROL);
+  if (modifiers & kModShift) held.push_back(VK_SHIFT);
+  if (modifiers & kModAlt) held.push_back(VK_MENU);
+  for (WORD m : held) key(m, false);
+  key(static_cast<WORD>(virtualKey), false);
+  key(static_cast<WORD>(virtualKey), true);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, true);
+  return Send(in.data(), static_cast<UINT>(in.size()));
+}
+
+bool TypeText(const std::string& utf8) {
+  std::vector<INPUT> in;
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  for (wchar_t unit : wide) {
+    for (bool up : {false, true}) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wScan = static_cast<WORD>(unit);
+      i.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+      in.push_back(i);
+    }
+  }
+  return in.empty() || Send(in.data(), static_cast<UINT>(in.size()));
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {

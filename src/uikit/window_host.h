@@ -168,6 +168,9 @@ class WindowHost {
   // False while a modal run of an owned window disables it: input is
   // ignored and the window cannot be activated.
   bool IsEnabled() const;
+  // Turns the window's input off and on again, as a modal run does for its
+  // owner; calls nest.
+  void SetInputEnabled(bool enabled);
   void Minimize();
   void Maximize();  // fills the work area of the window's screen
   void Restore();

@@ -681,6 +681,12 @@ void WindowHost::Hide() {
 bool WindowHost::IsVisible() const { return impl_->window && impl_->visible; }
 bool WindowHost::IsEnabled() const { return impl_->window && impl_->disabled == 0; }
 
+void WindowHost::SetInputEnabled(bool enabled) {
+  if (!impl_->window) return;
+  if (!enabled) ++impl_->disabled;
+  else if (impl_->disabled > 0) --impl_->disabled;
+}
+
 void WindowHost::Minimize() {
   if (!impl_->window) return;
   if (Loop().hasWm) {

@@ -400,6 +400,10 @@ void WindowHost::Hide() {
 bool WindowHost::IsVisible() const { return impl_->hwnd && IsWindowVisible(impl_->hwnd); }
 bool WindowHost::IsEnabled() const { return impl_->hwnd && IsWindowEnabled(impl_->hwnd); }
 
+void WindowHost::SetInputEnabled(bool enabled) {
+  if (impl_->hwnd) EnableWindow(impl_->hwnd, enabled ? TRUE : FALSE);
+}
+
 void WindowHost::Minimize() {
   if (impl_->hwnd) ShowWindow(impl_->hwnd, SW_MINIMIZE);
 }

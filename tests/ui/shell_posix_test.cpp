@@ -3,6 +3,7 @@
 #include "ui/shell.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -62,19 +63,56 @@ TEST_F(ShellActionsTest, UrlsGoToXdgOpenProgramsStartInTheirFolder) {
   EXPECT_EQ(Eventually(where), product.parent_path().string() + "\n");
 }
 
-TEST_F(ShellActionsTest, FolderBrowserIsZenityWhenInstalled) {
+TEST_F(ShellActionsTest, TheFolderBrowserIsZenityElseKdialogAndTheCallersLoopTurnsMeanwhile) {
   std::wstring folder = L"unchanged";
-  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", &folder));  // no zenity on PATH
+  int pumped = 0;
+  // A caller's loop turn waits a little for events, as the window's does.
+  auto pump = [&pumped] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return ++pumped < 10000;
+  };
+  EXPECT_FALSE(ShellActions::CanBrowseForFolder());
+  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", L"/opt", &folder, pump));
   EXPECT_EQ(folder, L"unchanged");
 
   const fs::path args = scratch_.Path() / "args.txt";
-  Script("zenity", "echo \"$@\" > '" + args.string() + "'\necho /data/我的软件\n");
-  ASSERT_TRUE(ShellActions::BrowseForFolder(nullptr, L"選擇資料夾", &folder));
-  EXPECT_EQ(folder, L"/data/我的软件");
-  EXPECT_EQ(quillon_test::ReadBytes(args), "--file-selection --directory --title=選擇資料夾\n");
+  Script("kdialog", "echo \"$@\" > '" + args.string() + "'\necho /data/dir\n");
+  EXPECT_TRUE(ShellActions::CanBrowseForFolder());
+  ASSERT_TRUE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", L"/opt", &folder, pump));
+  EXPECT_EQ(folder, L"/data/dir");
+  EXPECT_EQ(quillon_test::ReadBytes(args), "--title Choose a folder --getexistingdirectory /opt/\n");
 
-  Script("zenity", "exit 1\n");  // cancelled
-  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", &folder));
+  // zenity first; it answers only once the caller's loop has turned a few
+  // times, which a browser that blocked the window could never see.
+  const fs::path go = scratch_.Path() / "go";
+  Script("zenity", "echo \"$@\" > '" + args.string() + "'\nwhile [ ! -e '" + go.string() +
+                       "' ]; do sleep 0.01; done\necho /data/我的软件\n");
+  pumped = 0;
+  auto pumpThenAnswer = [&] {
+    if (++pumped == 3) quillon_test::WriteBytes(go, "1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return pumped < 10000;
+  };
+  ASSERT_TRUE(ShellActions::BrowseForFolder(nullptr, L"選擇資料夾", L"/opt/Quillon", &folder, pumpThenAnswer));
+  EXPECT_GE(pumped, 3);
+  EXPECT_EQ(folder, L"/data/我的软件");
+  EXPECT_EQ(quillon_test::ReadBytes(args), "--file-selection --directory --title=選擇資料夾 --filename=/opt/Quillon/\n");
+
+  // Cancelled; and given up by the caller (the window went), which ends
+  // the child rather than leaving it on the screen.
+  Script("zenity", "exit 1\n");
+  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", L"", &folder, pump));
+  const fs::path pidFile = scratch_.Path() / "pid";
+  Script("zenity", "echo $$ > '" + pidFile.string() + "'\nexec sleep 60\n");
+  int turns = 0;
+  EXPECT_FALSE(ShellActions::BrowseForFolder(nullptr, L"Choose a folder", L"", &folder, [&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return ++turns < 20 || (turns < 10000 && !fs::exists(pidFile));
+  }));
+  const std::string pid = Eventually(pidFile);
+  ASSERT_FALSE(pid.empty());
+  EXPECT_NE(kill(std::stoi(pid), 0), 0) << "the browser was left running";
+  EXPECT_EQ(folder, L"/data/我的软件");
 }
 
 }  // namespace

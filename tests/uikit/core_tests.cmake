@@ -17,3 +17,4 @@ quillon_add_test(uikit_skin_render_test SOURCES ${UIKIT_CORE_TEST_DIR}/skin_rend
 target_compile_definitions(uikit_skin_render_test PRIVATE SKINUI_RENDER_PACKAGE="${render_host_prefix}${render_package}"
   SKINUI_RES_DIR="${render_host_prefix}${PROJECT_SOURCE_DIR}/res")
 add_dependencies(uikit_skin_render_test skin-render)
+quillon_add_test(uikit_edit_test SOURCES ${UIKIT_CORE_TEST_DIR}/edit_test.cpp LIBS skinui_core)
