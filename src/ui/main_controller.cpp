@@ -171,6 +171,8 @@ void MainController::OnNotify(const std::string& type, const std::string& sender
     ApplyLanguage(view_.GetCurSel("languageCombo"));
   else if (type == "timer")
     OnTimer(static_cast<int>(wParam));
+  else if (type == "return" && sender == "installDirEdit")
+    OnClick("customeInstallBtn");  // Return in the folder field installs, as the page's button does
   else if (type == "click")
     OnClick(sender);
 }

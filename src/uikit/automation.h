@@ -32,6 +32,8 @@ bool Click(const WindowHost& host, Point client, MouseButton button = MouseButto
 bool Drag(const WindowHost& host, Point from, Point to);
 // Mouse input at a screen point, for what lies under a click-through popup.
 bool ClickScreen(Point screen);
+// A press at one screen point, a move in a few steps, a release at another.
+bool DragScreen(Point from, Point to);
 // Press and release of a Win32 virtual-key code, to the focused window,
 // with the modifiers (kModShift | kModControl | kModAlt) held around it.
 bool PressKey(int virtualKey, int modifiers = 0);

@@ -132,6 +132,14 @@ bool Drag(const WindowHost& host, Point from, Point to) {
   return Button(MouseButton::kLeft, false);
 }
 
+bool DragScreen(Point from, Point to) {
+  if (!MoveTo(from) || !Button(MouseButton::kLeft, true)) return false;
+  constexpr int kSteps = 8;
+  for (int i = 1; i <= kSteps; ++i)
+    MoveTo(Point{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+  return Button(MouseButton::kLeft, false);
+}
+
 bool ClickScreen(Point screen) {
   return MoveTo(screen) && Button(MouseButton::kLeft, true) && Button(MouseButton::kLeft, false);
 }

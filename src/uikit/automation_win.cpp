@@ -129,6 +129,18 @@ bool Drag(const WindowHost& host, Point from, Point to) {
   return Send(in, kSteps + 3);
 }
 
+bool DragScreen(Point from, Point to) {
+  // One batch, as Drag: the system's move loop reads the rest itself.
+  constexpr int kSteps = 8;
+  INPUT in[kSteps + 3];
+  in[0] = MouseInput(kMoveTo, from);
+  in[1] = MouseInput(MOUSEEVENTF_LEFTDOWN, from);
+  for (int i = 1; i <= kSteps; ++i)
+    in[1 + i] = MouseInput(kMoveTo, Point{from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
+  in[kSteps + 2] = MouseInput(MOUSEEVENTF_LEFTUP, to);
+  return Send(in, kSteps + 3);
+}
+
 bool ClickScreen(Point screen) {
   INPUT in[3] = {MouseInput(kMoveTo, screen), MouseInput(MOUSEEVENTF_LEFTDOWN, screen),
                  MouseInput(MOUSEEVENTF_LEFTUP, screen)};

@@ -37,7 +37,7 @@ void WindowAttributes::Set(const std::string& name, const std::string& value) {
   static const char* const kRecognised[] = {"size", "caption", "roundcorner", "sizebox", "mininfo", "maxinfo",
                                             "showdirty", "noactivate", "opacity", "layeredopacity", "layeredimage",
                                             "disabledfontcolor", "defaultfontcolor", "linkfontcolor",
-                                            "linkhoverfontcolor", "selectedcolor", "focuscolor", "focusinset"};
+                                            "linkhoverfontcolor", "selectedcolor", "focuscolor", "focusgap", "focuswidth", "focusround"};
   const bool recognised = std::find_if(std::begin(kRecognised), std::end(kRecognised),
                                        [&](const char* n) { return name == n; }) != std::end(kRecognised);
   if (name == "size") ParseSize(value, &size);
@@ -49,7 +49,9 @@ void WindowAttributes::Set(const std::string& name, const std::string& value) {
   else if (name == "defaultfontcolor") SetColourAttr(&defaultFontColor, value);
   else if (name == "disabledfontcolor") SetColourAttr(&disabledFontColor, value);
   else if (name == "focuscolor") SetColourAttr(&focusColor, value);
-  else if (name == "focusinset") ParseInt(value, &focusInset);
+  else if (name == "focusgap") ParseInt(value, &focusGap);
+  else if (name == "focuswidth") ParseInt(value, &focusWidth);
+  else if (name == "focusround") ParseSize(value, &focusRound);
 
   for (auto& kv : texts_) {
     if (kv.first != name) continue;
@@ -191,16 +193,22 @@ void CPaintManagerUI::PaintRect(Surface& s, const Rect& r) {
   }
 }
 
+Rect CPaintManagerUI::FocusMarkRect(const Control* c) const {
+  const int out = window_.focusGap + window_.focusWidth;
+  return c->GetPos().Deflate(Rect{-out, -out, -out, -out});
+}
+
 void CPaintManagerUI::PaintFocusMark(PaintContext& ctx) {
   if (!focusCues_ || !focus_ || !focus_->ShowsFocusMark() || !focus_->IsShown()) return;
-  const Rect ring = focus_->GetPos().Deflate(Rect{window_.focusInset, window_.focusInset, window_.focusInset,
-                                                  window_.focusInset});
-  if (ring.Width() < 4 || ring.Height() < 4) return;
-  ctx.surface.DrawBorder(ring, 1, window_.focusColor, Size{4, 4});
+  Size round = window_.focusRound;
+  if (const std::string* own = focus_->GetCustomAttribute("focusround")) ParseSize(*own, &round);
+  const int grow = window_.focusGap + window_.focusWidth;
+  ctx.surface.DrawBorder(FocusMarkRect(focus_), window_.focusWidth, window_.focusColor,
+                         Size{round.cx + 2 * grow, round.cy + 2 * grow});
 }
 
 void CPaintManagerUI::InvalidateFocusMark(Control* c) {
-  if (c && focusCues_) Invalidate(c->GetPos());
+  if (c && focusCues_) Invalidate(FocusMarkRect(c));
 }
 
 void CPaintManagerUI::ShowFocusCues() {

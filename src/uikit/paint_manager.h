@@ -93,9 +93,14 @@ struct WindowAttributes {
   Size maxInfo;
   uint32_t defaultFontColor = 0xFF000000;
   uint32_t disabledFontColor = 0xFFA7A6AA;
-  // The keyboard focus mark: a ring this far inside the focused control.
+  // The keyboard focus mark: a ring of focusWidth pixels, focusGap
+  // pixels outside the focused control (so it shows on a button of any
+  // colour), its corners rounded by focusRound or by the control's own
+  // "focusround" attribute.
   uint32_t focusColor = 0xFF1A73E8;
-  int focusInset = 2;
+  int focusGap = 2;
+  int focusWidth = 2;
+  Size focusRound{8, 8};
 
   void Set(const std::string& name, const std::string& value);
   const std::string* Get(const std::string& name) const;
@@ -253,6 +258,7 @@ class CPaintManagerUI {
   void PaintRect(Surface& s, const Rect& r);
   Control* NextFocusable(Control* from, bool backwards);
   void InvalidateFocusMark(Control* c);
+  Rect FocusMarkRect(const Control* c) const;
   void PaintFocusMark(PaintContext& ctx);
 
   std::unique_ptr<Control> root_;

@@ -157,6 +157,122 @@ TEST_F(SetupWindow, TheCustomPageInstallsIntoAnotherFolder) {
   EXPECT_TRUE(CollectorGot({Field("kx_name", "自定义安装"), Field("kx_name", "自定义安装_立即安装")}));
 }
 
+// The language picked from the open list with the mouse, with the window
+// at the bottom of the screen so the list opens above the box; then the
+// start page installs with the keyboard alone: Tab and Space toggle the
+// agreement off and on, Shift+Tab goes back to the page's button, and
+// Return presses it.
+TEST_F(SetupWindow, TheLanguageIsPickedFromTheOpenListAndTheKeyboardAloneInstalls) {
+  qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
+  Config(server.ShortUrl(), L"-demo-startup=NonStartup");
+  ASSERT_TRUE(Start());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const SkinUI::Rect work = SkinUI::WindowHost::WorkArea();
+  // Dragged by its caption until its bottom edge nearly meets the screen's.
+  const SkinUI::Point grab{window_.left + 300, window_.top + 12};
+  const int down = work.bottom - 4 - window_.bottom;
+  ASSERT_TRUE(SkinUI::Automation::DragScreen(grab, SkinUI::Point{grab.x, grab.y + down}));
+  const auto moved = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < moved) {
+    ASSERT_TRUE(qt::FindTopLevelWindow(qt::kMainTitle, qt::kMainClass, &window_));
+    if (window_.bottom >= work.bottom - 8) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_GE(window_.bottom, work.bottom - 8);
+  SkinUI::Rect box;
+  ASSERT_TRUE(qt::LayoutRect(qt::kMainLayout, "languageCombo", 0, &box));
+  Click("languageCombo", 0);
+  qt::ScreenRect list;
+  ASSERT_TRUE(qt::WaitForWindow(L"", "MainWndPopup", 10000, &list));
+  Shot(list.left < window_.left ? list : qt::ScreenRect{window_.left, list.top, window_.right, window_.bottom},
+       "dropdown-open");
+  // As wide as the box, right above it. (The box's left edge follows the
+  // width its label's text takes in the screen's font, so only nearly
+  // where the layout alone puts it.)
+  EXPECT_EQ(list.Width(), box.Width());
+  EXPECT_EQ(list.bottom, window_.top + box.top);
+  EXPECT_NEAR(list.left, window_.left + box.left, 8);
+  // The third item is "繁體中文"; each item is the list's height over three.
+  const int itemHeight = (list.Height() - 2) / 3;
+  ASSERT_TRUE(SkinUI::Automation::ClickScreen(SkinUI::Point{list.left + 20, list.top + 1 + 2 * itemHeight + itemHeight / 2}));
+  EXPECT_TRUE(qt::WaitForNoWindow(L"", "MainWndPopup", 10000));
+
+  // The keyboard: the page opened with its button focused.
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab));
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeySpace));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Shot(window_, "focus-mark");
+  // With the agreement off the button does nothing.
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab, SkinUI::kModShift));
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyReturn));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(Install::ReadRegistryRecords().previousInstallPath, L"");
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab));
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeySpace));
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab, SkinUI::kModShift));
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyReturn));
+  const fs::path folder = DefaultFolder();
+  ASSERT_TRUE(Installed(folder));
+  // The finished page's button has the focus too: Return opens the product
+  // and ends the installer.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyReturn));
+  uint32_t code = 1;
+  ASSERT_TRUE(Exited(&code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(setup_test::ReadIni(L"Install", L"Language", folder / "config.ini"), L"zh-TW");
+}
+
+// The folder typed and corrected in the field with the keys a user has:
+// copy and paste through the system clipboard, typing, BackSpace, Home,
+// End, Left, Shift+Home and typing over the selection; Return installs
+// exactly there.
+TEST_F(SetupWindow, TheFolderTypedAndCorrectedWithTheKeysIsWhereItInstalls) {
+  qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
+  Config(server.ShortUrl(), L"-demo-startup=NonStartup");
+  ASSERT_TRUE(Start());
+  Click("customeBtn", 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Click("installDirEdit", 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  using SkinUI::Automation::PressKey;
+  const std::string base = (scratch_.Path() / "typed").string();
+  const std::string sep = qt::ExecutableSuffix().empty() ? "/" : "\\";
+  auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(150)); };
+  // Everything selected, then replaced by what is typed.
+  ASSERT_TRUE(PressKey(SkinUI::kKeyHome));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyEnd, SkinUI::kModShift));
+  pause();
+  ASSERT_TRUE(qt::TypeText("scratch"));
+  // Copied, overwritten, pasted back: the clipboard's way.
+  ASSERT_TRUE(PressKey(SkinUI::kKeyHome));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyEnd, SkinUI::kModShift));
+  ASSERT_TRUE(PressKey('C', SkinUI::kModControl));
+  pause();
+  ASSERT_TRUE(qt::TypeText("x"));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyBack));
+  ASSERT_TRUE(PressKey('V', SkinUI::kModControl));
+  pause();
+  // "scratch" + "/abcx", the x taken back; the caret two to the left, and
+  // everything before it typed over with the real folder.
+  ASSERT_TRUE(qt::TypeText(sep + "abcx"));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyBack));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyHome));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyEnd));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyLeft));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyLeft));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyHome, SkinUI::kModShift));
+  pause();
+  ASSERT_TRUE(qt::TypeText(base + "-"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  Shot(window_, "field-typed");
+  ASSERT_TRUE(PressKey(SkinUI::kKeyReturn));
+  const fs::path folder = fs::path(base + "-bc") / "velmotranslate";
+  ASSERT_TRUE(Installed(folder)) << folder << " / " << Utils::WideToUtf8(Install::ReadRegistryRecords().previousInstallPath);
+  FinishAndExit();
+  ExpectInstalledRecords(folder);
+}
+
 // The package server is down at first: the download fails, the network
 // prompt shows; the server comes back and "重新安装" installs.
 TEST_F(SetupWindow, AFailedDownloadPromptsAndTheRetrySucceeds) {

@@ -96,23 +96,7 @@ bool ClickControl(const ScreenRect& window, const std::string& layout, const std
   return SkinUI::Automation::ClickScreen(centre);
 }
 
-bool TypeText(const std::string& text) {
-  for (char c : text) {
-    int key = 0;
-    bool shift = false;
-    if (c >= 'a' && c <= 'z') key = 'A' + (c - 'a');
-    else if (c >= 'A' && c <= 'Z') key = c, shift = true;
-    else if (c >= '0' && c <= '9') key = c;
-    else if (c == ' ') key = SkinUI::kKeySpace;
-    else if (c == '/') key = 0xBF;  // VK_OEM_2
-    else if (c == '.') key = 0xBE;  // VK_OEM_PERIOD
-    else if (c == '-') key = 0xBD;  // VK_OEM_MINUS
-    else return false;
-    if (shift) return false;  // not needed by the tests
-    if (!SkinUI::Automation::PressKey(key)) return false;
-  }
-  return true;
-}
+bool TypeText(const std::string& text) { return SkinUI::Automation::TypeText(text); }
 
 int ScreenColours(const ScreenRect& area, int cap) {
   const SkinUI::Bitmap shot = Capture(area);

@@ -34,8 +34,7 @@ bool WaitForNoWindow(const std::wstring& title, const std::string& className, in
 // A real click at the centre of the control, in the window at `window`.
 bool ClickControl(const ScreenRect& window, const std::string& layout, const std::string& control, int page);
 
-// Types text with real key presses (ASCII letters, digits, "/", ".", "-",
-// "_" and spaces), into whatever has the keyboard focus.
+// Types text with real key presses into whatever has the keyboard focus.
 bool TypeText(const std::string& text);
 
 // The screen's pixels inside `area` as an RGBA PNG file.

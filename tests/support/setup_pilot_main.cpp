@@ -6,6 +6,7 @@
 //   setup_pilot gone main|prompt MS      waits until it is gone
 //   setup_pilot click main|prompt LAYOUT CONTROL PAGE
 //   setup_pilot shot main|prompt FILE.png
+//   setup_pilot snap LEFT TOP RIGHT BOTTOM FILE.png   any part of the screen
 //
 // Exit codes: 0 done, 1 not found in time (or the click's control is not in
 // the layout), 2 bad arguments.
@@ -23,7 +24,7 @@ namespace qt = quillon_test;
 int Usage() {
   std::fprintf(stderr,
                "usage: setup_pilot display | wait|gone main|prompt MS | click main|prompt LAYOUT CONTROL PAGE |"
-               " shot main|prompt FILE\n");
+               " shot main|prompt FILE | snap LEFT TOP RIGHT BOTTOM FILE\n");
   return 2;
 }
 
@@ -47,6 +48,14 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command == "display") return qt::OpenScreen().width > 0 ? 0 : 1;
+  if (command == "snap" && argc == 7) {
+    qt::ScreenRect area;
+    area.left = std::atoi(argv[2]);
+    area.top = std::atoi(argv[3]);
+    area.right = std::atoi(argv[4]);
+    area.bottom = std::atoi(argv[5]);
+    return qt::SaveScreenPng(area, argv[6]) ? 0 : 1;
+  }
   std::wstring title;
   std::string cls;
   if (argc < 4 || !Which(argv[2], &title, &cls)) return Usage();

@@ -237,7 +237,8 @@ TEST_F(KeyboardTest, TabWalksTheShownEnabledControlsAndTheMarkShowsOnceTheKeyboa
   check->SetName("check");
   check->SetFixedWidth(60);
   root->Add(check);
-  pm_.SetClientSize({300, 40});
+  root->SetAttribute("padding", "0,10,0,10");
+  pm_.SetClientSize({300, 60});
   pm_.AttachRoot(std::unique_ptr<Control>(root));
   pm_.LayoutIfNeeded();
   buttons[1]->SetEnabled(false);
@@ -246,14 +247,14 @@ TEST_F(KeyboardTest, TabWalksTheShownEnabledControlsAndTheMarkShowsOnceTheKeyboa
   pm_.SetFocus(buttons[0]);
   Bitmap bitmap;
   bitmap.width = 300;
-  bitmap.height = 40;
-  bitmap.pixels.assign(300 * 40, 0);
+  bitmap.height = 60;
+  bitmap.pixels.assign(300 * 60, 0);
   Surface surface(bitmap);
   const uint32_t mark = pm_.Window().focusColor & 0x00FFFFFF;
   auto ringAt = [&](const Control* c) {
     pm_.PaintAll(surface);
     const Rect r = c->GetPos();
-    const Argb p = surface.Pixel((r.left + r.right) / 2, r.top + pm_.Window().focusInset);
+    const Argb p = surface.Pixel((r.left + r.right) / 2, r.top - pm_.Window().focusGap - 1);
     return (p & 0x00FFFFFF) == mark;
   };
   EXPECT_FALSE(ringAt(buttons[0]));  // a mouse user sees no mark
