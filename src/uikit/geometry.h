@@ -9,6 +9,8 @@ namespace SkinUI {
 struct Point {
   int x = 0;
   int y = 0;
+  bool operator==(const Point& o) const { return x == o.x && y == o.y; }
+  bool operator!=(const Point& o) const { return !(*this == o); }
 };
 
 struct Size {

@@ -123,6 +123,22 @@ using WindowId = uintptr_t;
 
 class WindowHost;
 
+// Screens as the system lays them out, for placing windows on them.
+struct MonitorArea {
+  Rect bounds;  // the whole monitor, in screen coordinates
+  Rect work;    // less the task bars and docks
+};
+// The monitor holding the largest part of `area`, or, when none holds any
+// of it, the one nearest its centre; -1 for no monitors.
+int MonitorHolding(const std::vector<MonitorArea>& monitors, const Rect& area);
+// The top-left corner of a window of `size` centred over `over`, moved as
+// little as needed to lie inside `work`.
+Point CenteredInside(const Rect& over, Size size, const Rect& work);
+// The top-left corner of a drop-down list of `size` for a box at `anchor`
+// (screen coordinates): below the box, or above it when `work` has no
+// room below but room above; moved sideways to stay inside `work`.
+Point DropDownPlace(const Rect& anchor, Size size, const Rect& work);
+
 struct HostOptions {
   std::string className = "SkinUIWindow";  // the window class (Windows) / X class hint
   std::wstring title;

@@ -756,29 +756,20 @@ Rect DisplayWorkArea(int index) {
   return Rect{r.x, r.y, r.x + r.w, r.y + r.h};
 }
 
-// The display holding most of `area`, else the one nearest its centre.
-int DisplayFor(const Rect& area) {
+std::vector<MonitorArea> Displays() {
+  std::vector<MonitorArea> out;
   const int count = SDL_GetNumVideoDisplays();
-  int best = 0;
-  long long bestOverlap = -1, bestDistance = -1;
-  const Point centre{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
   for (int i = 0; i < count; ++i) {
-    SDL_Rect b{0, 0, 0, 0};
-    if (SDL_GetDisplayBounds(i, &b) != 0) continue;
-    const Rect bounds{b.x, b.y, b.x + b.w, b.y + b.h};
-    const Rect overlap = bounds.Intersect(area);
-    const long long shared = overlap.IsEmpty() ? 0 : 1LL * overlap.Width() * overlap.Height();
-    const long long dx = centre.x < bounds.left ? bounds.left - centre.x : centre.x >= bounds.right ? centre.x - bounds.right + 1 : 0;
-    const long long dy = centre.y < bounds.top ? bounds.top - centre.y : centre.y >= bounds.bottom ? centre.y - bounds.bottom + 1 : 0;
-    const long long distance = dx * dx + dy * dy;
-    if (shared > bestOverlap || (shared == bestOverlap && shared == 0 && distance < bestDistance)) {
-      best = i;
-      bestOverlap = shared;
-      bestDistance = distance;
-    }
+    SDL_Rect b{0, 0, 0, 0}, u{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(i, &b) != 0) b = SDL_Rect{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(i, &u) != 0) u = b;
+    out.push_back(MonitorArea{Rect{b.x, b.y, b.x + b.w, b.y + b.h}, Rect{u.x, u.y, u.x + u.w, u.y + u.h}});
   }
-  return best;
+  return out;
 }
+
+// The display holding most of `area`, else the one nearest its centre.
+int DisplayFor(const Rect& area) { return std::max(0, MonitorHolding(Displays(), area)); }
 
 }  // namespace
 

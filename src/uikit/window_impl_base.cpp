@@ -185,16 +185,12 @@ void WindowImplBase::ShowPopup(IPopupUI* popup) {
     options.popup = true;
     if (!popupHost_.Create(&popupHandler_, options)) return;
   }
-  // Below the anchor, or above it when the monitor's work area has no room
-  // below and has it above; never past the work area's sides.
+  // On the work area of the monitor holding the box.
   const Rect window = host_.WindowRect();
   const Rect anchor = popup->PopupAnchor().Offset(window.left, window.top);
   const Rect work = WindowHost::WorkAreaAt(Point{(anchor.left + anchor.right) / 2, (anchor.top + anchor.bottom) / 2});
-  int y = anchor.bottom;
-  if (y + size.cy > work.bottom && anchor.top - size.cy >= work.top) y = anchor.top - size.cy;
-  int x = std::max(work.left, std::min(anchor.left, work.right - size.cx));
   popupHost_.Resize(size);
-  popupHost_.Move(Point{x, y});
+  popupHost_.Move(DropDownPlace(anchor, size, work));
   popupHost_.InvalidateAll();
   popupHost_.Show(false);
 }

@@ -237,7 +237,7 @@ TEST_F(KeyboardTest, TabWalksTheShownEnabledControlsAndTheMarkShowsOnceTheKeyboa
   check->SetName("check");
   check->SetFixedWidth(60);
   root->Add(check);
-  root->SetAttribute("padding", "0,10,0,10");
+  root->SetAttribute("inset", "10,10,10,10");
   pm_.SetClientSize({300, 60});
   pm_.AttachRoot(std::unique_ptr<Control>(root));
   pm_.LayoutIfNeeded();

@@ -18,3 +18,4 @@ if(NOT WIN32)
   # SDL rebuilds the X window, losing its shape and the id the host holds.
   set_tests_properties(skinui_host_test PROPERTIES ENVIRONMENT SDL_FRAMEBUFFER_ACCELERATION=1)
 endif()
+quillon_add_test(skinui_placement_test SOURCES ${HOST_TEST_DIR}/placement_test.cpp LIBS skinui_host)
