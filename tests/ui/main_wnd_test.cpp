@@ -21,6 +21,7 @@
 
 #include "../install/install_test_platform.h"
 #include "app/analytics_adapter.h"
+#include "app/installer_config.h"
 #include "support/scratch_dir.h"
 #include "ui/main_controller.h"
 #include "ui/sequence_controls.h"
@@ -171,6 +172,38 @@ class MainWindow : public ::testing::Test {
   int downloadFailures_ = 0;
   std::vector<std::wstring> opened_;
 };
+
+// "-insnew=true" over an installed copy starts the installation from the
+// window's initialisation; it begins once the user can see the window, so
+// the wait for a running product shows on the installing page.
+TEST_F(MainWindow, AnInstallationStartedAtInitialisationBeginsOnlyOnceTheWindowShows) {
+  const bool insNew = g_InstallerConfig.InsNew;
+  g_InstallerConfig.InsNew = true;
+  MainSystem system;
+  system.processRunning = [](const std::wstring&) { return false; };
+  const std::wstring installed = (scratch_.Path() / "installed").wstring();
+  system.readRegistry = [installed] {
+    Install::RegistryRecords records;
+    records.previousInstallPath = installed;
+    return records;
+  };
+  system.defaultFolder = [installed](const std::wstring&, const std::wstring&) {
+    Install::DefaultFolder d;
+    d.folder = installed;
+    return d;
+  };
+  window_ = std::make_unique<DrivenWindow>(std::move(system),
+                                           std::make_unique<CountingPipeline>(&starts_, &downloadFailures_));
+  ASSERT_TRUE(window_->Create(nullptr, L"Quillon"));
+  g_InstallerConfig.InsNew = insNew;
+  // The loop turns with the window still hidden: nothing begins.
+  Automation::WaitFor([] { return false; }, 300);
+  EXPECT_EQ(starts_, 0);
+  EXPECT_FALSE(window_->Host().IsVisible());
+  window_->ShowWindow();
+  ASSERT_TRUE(Automation::WaitFor([&] { return starts_ == 1; }, kWait));
+  EXPECT_EQ(Page(), MainController::kInstallingPage);
+}
 
 TEST_F(MainWindow, AgreementCustomPageAndBackByRealClicks) {
   Open();
