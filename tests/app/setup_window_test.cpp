@@ -157,16 +157,31 @@ TEST_F(SetupWindow, TheCustomPageInstallsIntoAnotherFolder) {
   EXPECT_TRUE(CollectorGot({Field("kx_name", "自定义安装"), Field("kx_name", "自定义安装_立即安装")}));
 }
 
-// The language picked from the open list with the mouse, with the window
-// at the bottom of the screen so the list opens above the box; then the
-// start page installs with the keyboard alone: Tab and Space toggle the
-// agreement off and on, Shift+Tab goes back to the page's button, and
-// Return presses it.
+// The keyboard alone on the start page, which opens with its button
+// focused: Tab and Space take the agreement away (and Return on the button
+// then installs nothing) and give it back. Then the language is picked
+// from the open list with the mouse, with the window at the bottom of the
+// screen so the list opens above the box; Shift+Tab walks back from the
+// list to the button and Return installs.
 TEST_F(SetupWindow, TheLanguageIsPickedFromTheOpenListAndTheKeyboardAloneInstalls) {
   qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
   Config(server.ShortUrl(), L"-demo-startup=NonStartup");
   ASSERT_TRUE(Start());
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  using SkinUI::Automation::PressKey;
+  auto pause = [](int ms = 150) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  ASSERT_TRUE(PressKey(SkinUI::kKeyTab));  // to the agreement's check box
+  ASSERT_TRUE(PressKey(SkinUI::kKeySpace));
+  pause(400);
+  Shot(window_, "focus-mark");
+  ASSERT_TRUE(PressKey(SkinUI::kKeyTab, SkinUI::kModShift));
+  ASSERT_TRUE(PressKey(SkinUI::kKeyReturn));
+  pause(500);
+  EXPECT_EQ(Install::ReadRegistryRecords().previousInstallPath, L"");
+  ASSERT_TRUE(PressKey(SkinUI::kKeyTab));
+  ASSERT_TRUE(PressKey(SkinUI::kKeySpace));
+  pause();
+
   const SkinUI::Rect work = SkinUI::WindowHost::WorkArea();
   // Dragged by its caption until its bottom edge nearly meets the screen's.
   const SkinUI::Point grab{window_.left + 300, window_.top + 12};
@@ -176,7 +191,7 @@ TEST_F(SetupWindow, TheLanguageIsPickedFromTheOpenListAndTheKeyboardAloneInstall
   while (std::chrono::steady_clock::now() < moved) {
     ASSERT_TRUE(qt::FindTopLevelWindow(qt::kMainTitle, qt::kMainClass, &window_));
     if (window_.bottom >= work.bottom - 8) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    pause(50);
   }
   ASSERT_GE(window_.bottom, work.bottom - 8);
   SkinUI::Rect box;
@@ -184,8 +199,7 @@ TEST_F(SetupWindow, TheLanguageIsPickedFromTheOpenListAndTheKeyboardAloneInstall
   Click("languageCombo", 0);
   qt::ScreenRect list;
   ASSERT_TRUE(qt::WaitForWindow(L"", "MainWndPopup", 10000, &list));
-  Shot(list.left < window_.left ? list : qt::ScreenRect{window_.left, list.top, window_.right, window_.bottom},
-       "dropdown-open");
+  Shot(qt::ScreenRect{window_.left, std::min(list.top, window_.top), window_.right, window_.bottom}, "dropdown-open");
   // As wide as the box, right above it. (The box's left edge follows the
   // width its label's text takes in the screen's font, so only nearly
   // where the layout alone puts it.)
@@ -197,30 +211,23 @@ TEST_F(SetupWindow, TheLanguageIsPickedFromTheOpenListAndTheKeyboardAloneInstall
   ASSERT_TRUE(SkinUI::Automation::ClickScreen(SkinUI::Point{list.left + 20, list.top + 1 + 2 * itemHeight + itemHeight / 2}));
   EXPECT_TRUE(qt::WaitForNoWindow(L"", "MainWndPopup", 10000));
 
-  // The keyboard: the page opened with its button focused.
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab));
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeySpace));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  Shot(window_, "focus-mark");
-  // With the agreement off the button does nothing.
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab, SkinUI::kModShift));
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyReturn));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_EQ(Install::ReadRegistryRecords().previousInstallPath, L"");
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab));
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeySpace));
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyTab, SkinUI::kModShift));
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyReturn));
+  // From the list back over the link and the check box to the button.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(PressKey(SkinUI::kKeyTab, SkinUI::kModShift));
+  pause();
+  ASSERT_TRUE(PressKey(SkinUI::kKeyReturn));
   const fs::path folder = DefaultFolder();
   ASSERT_TRUE(Installed(folder));
   // The finished page's button has the focus too: Return opens the product
   // and ends the installer.
-  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
-  ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyReturn));
+  pause(2500);
+  ASSERT_TRUE(PressKey(SkinUI::kKeyReturn));
   uint32_t code = 1;
   ASSERT_TRUE(Exited(&code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(setup_test::ReadIni(L"Install", L"Language", folder / "config.ini"), L"zh-TW");
+  // Installed from the start page, not the custom one.
+  EXPECT_TRUE(CollectorGot({Field("kx_name", "立即安装")}));
+  EXPECT_FALSE(CollectorGot({Field("kx_name", "自定义安装")}, std::chrono::seconds(1)));
 }
 
 // The folder typed and corrected in the field with the keys a user has:
