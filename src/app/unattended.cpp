@@ -156,7 +156,7 @@ int RunUnattended(const UnattendedJob& job, const std::function<void(const std::
     }
     line(NotificationLine(n.code, n.value, n.text));
     switch (n.code) {
-      case 1001:
+      case kDownloadBegun:
         if (!downloaderReported) {
           downloaderReported = true;
           ReportStep(L"下载器启动", 0.0f, L"", Ab());
@@ -166,41 +166,41 @@ int RunUnattended(const UnattendedJob& job, const std::function<void(const std::
         downloadTimed = true;
         ReportStep(L"开始下载大包", 0.0f, L"", Ab());
         break;
-      case 1003: {
+      case kDownloadComplete: {
         const float elapsed =
             downloadTimed ? std::chrono::duration<float>(std::chrono::steady_clock::now() - downloadStarted).count()
                           : 0.0f;
         ReportStep(L"大包下载完毕", elapsed, L"", Ab());
         break;
       }
-      case 1004:
+      case kDownloadFailed:
         pipeline->DownloadFailureReport(n.code, n.value, n.text.c_str());
         exitCode = kExitDownloadFailed;
         break;
-      case 1006:
+      case kDownloadMd5Notice:
         pipeline->FailureReport(n.code, n.value, n.text.c_str(), true);
         break;
-      case 2001:
+      case kInstallBegun:
         Install::WriteInstallRecords(installFolder);
         break;
-      case 2003:
+      case kInstallSucceeded:
         ReportStep(L"安装成功", 0.0f, L"", Ab());
         uninstallerPath = Install::WriteRegistryRecords(installFolder, uninstallerPath);
         Install::WriteInstallRecords(installFolder);
         exitCode = kExitInstalled;
         break;
-      case 2004:
+      case kInstallFailed:
         pipeline->FailureReport(n.code, n.value, n.text.c_str(), false);
         exitCode = kExitPackageFailed;
         break;
-      case 3000:
+      case kReportInstallPath:
         installFolder = ReportedPath(n.text);
         break;
-      case 3003:
+      case kReportUninstallerEp:
         uninstallerPath = ReportedPath(n.text);
         break;
-      case 5004:
-      case 5005:
+      case kUninstallNotStarted:
+      case kUninstallFailed:
         exitCode = kExitOldVersionKept;
         break;
       default:

@@ -207,20 +207,20 @@ void CDownloadInstaller::DownloadHandler(int code, double value, const wchar_t* 
 void CDownloadInstaller::UninstallHandler(int code, double value, const wchar_t* text) {
   callback_(code, value, text);
   switch (code) {
-    case 5001:
+    case kUninstallBegun:
       UTILS_LOG(L"UNIST_CODE_START\r\n");
       break;
-    case 5002:
+    case kUninstallProgress:
       UTILS_LOG(L"UNIST_CODE_PROGRESS\r\n");
       break;
-    case 5003:
+    case kUninstallSucceeded:
       UTILS_LOG(L"UNIST_CODE_SUCCESS\r\n");
       downloader_->Start();
       break;
-    case 5004:
+    case kUninstallNotStarted:
       UTILS_LOG(L"UNIST_CODE_FAIL\r\n");
       break;
-    case 5005:
+    case kUninstallFailed:
       UTILS_LOG(L"UNIST_CODE_ERROR\r\n");
       break;
     default:
@@ -231,14 +231,14 @@ void CDownloadInstaller::UninstallHandler(int code, double value, const wchar_t*
 void CDownloadInstaller::InstallHandler(int code, double value, const wchar_t* text) {
   callback_(code, value, text);
   switch (code) {
-    case 2001:
+    case kInstallBegun:
       UTILS_LOG(L"IST_CODE_START\r\n");
       break;
-    case 2003:
+    case kInstallSucceeded:
       TerminalCleanUp();
       UTILS_LOG(L"INSTALL_SUCCESS\r\n");
       break;
-    case 2004:
+    case kInstallFailed:
       TerminalCleanUp();
       UTILS_LOG(L"IST_CODE_FAIL\r\n");
       break;

@@ -132,9 +132,9 @@ void CInstaller::ReadUntilExit(Utils::PipedProcess& process, bool* stoppedByStat
 }
 
 void CInstaller::Run() {
-  notify_(2001, 0.0, L"");
+  notify_(kInstallBegun, 0.0, L"");
   if (packageArgument_.empty()) {
-    notify_(2004, kNoPackage, L"");
+    notify_(kInstallFailed, kNoPackage, L"");
     return;
   }
   const std::wstring path = Install::UnquotedPath(packageArgument_);
@@ -150,20 +150,20 @@ void CInstaller::Run() {
       UTILS_LOG(L"package refused: %s", Install::SignatureVerdictText(verdict));
       // Let go first: the refusal's clean-up deletes the file.
       held.Close();
-      notify_(2004, kSignatureRefused, Install::SignatureRefusalText(verdict).c_str());
+      notify_(kInstallFailed, kSignatureRefused, Install::SignatureRefusalText(verdict).c_str());
       return;
     }
     image = held.ExecutableHandle();
     if (afterCheck_) afterCheck_(path);
   }
-  notify_(2002, 0.0, L"");
+  notify_(kInstallProgress, 0.0, L"");
   Utils::PipedProcess process;
   try {
     Install::PreparePackageFile(path);
     process.Start(commandLine_, image);
   } catch (const std::exception&) {
     held.Close();
-    notify_(2004, kStartFailed, L"");
+    notify_(kInstallFailed, kStartFailed, L"");
     return;
   }
   // The process exists now; what it runs can no longer change.
@@ -187,5 +187,5 @@ void CInstaller::Run() {
     process.Wait();
   }
   // Leaving the scope closes the pipes and the process handles.
-  if (!stoppedByStatus) notify_(2003, 1.0, L"");
+  if (!stoppedByStatus) notify_(kInstallSucceeded, 1.0, L"");
 }

@@ -21,6 +21,7 @@
 #include <string>
 #include <utility>
 
+#include "install/pipeline_codes.h"
 #include "install/status_stream.h"
 #include "utils/process.h"
 #include "utils/thread.h"

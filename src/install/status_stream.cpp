@@ -171,39 +171,39 @@ int ParsePackageChunk(const std::wstring& chunk, PackageStreamState* state, std:
         events->push_back(StatusEvent{code, number, StatusText(text), k.name});
       };
       switch (k.key) {
-        case Key::kProgress: send(2002, LeadingDouble(value), L""); break;
-        case Key::kInstPath: send(3000, 0.0, value); break;
+        case Key::kProgress: send(kInstallProgress, LeadingDouble(value), L""); break;
+        case Key::kInstPath: send(kReportInstallPath, 0.0, value); break;
         case Key::kState: {
           const std::wstring verdict = TrimStatusValue(value);
           if (verdict == L"Success") {
-            send(2003, 0.0, L"");
+            send(kInstallSucceeded, 0.0, L"");
             result = kStreamSuccess;
           } else if (verdict == L"Fail") {
-            send(2004, 0.0, kPackageFailText);
+            send(kInstallFailed, 0.0, kPackageFailText);
             result = kStreamFailure;
           }
           break;
         }
         case Key::kInstallVersion: ReadInstallVersion(value, state->version); break;
         case Key::kExePath:
-        case Key::kStartExe: send(3001, 0.0, value); break;
+        case Key::kStartExe: send(kReportProductExe, 0.0, value); break;
         case Key::kUninstExePath:
-        case Key::kUninstExe: send(3002, 0.0, value); break;
-        case Key::kUninstEp: send(3003, 0.0, value); break;
+        case Key::kUninstExe: send(kReportUninstallerExe, 0.0, value); break;
+        case Key::kUninstEp: send(kReportUninstallerEp, 0.0, value); break;
         case Key::kError:
-          send(2004, 1000.0, value);
+          send(kInstallFailed, 1000.0, value);
           result = kStreamFailure;
           break;
         case Key::kTopShowDetention:
-          send(3007, static_cast<double>(static_cast<uint32_t>(LeadingInteger(value))), L"");
+          send(kReportTopShowDelay, static_cast<double>(static_cast<uint32_t>(LeadingInteger(value))), L"");
           break;
         case Key::kFinishCloseDetention:
-          send(3008, static_cast<double>(static_cast<uint32_t>(LeadingInteger(value))), L"");
+          send(kReportFinishCloseDelay, static_cast<double>(static_cast<uint32_t>(LeadingInteger(value))), L"");
           break;
-        case Key::kStartUrl: send(3004, 0.0, value); break;
-        case Key::kStartupStyle: send(3005, StartupStyleNumber(value), L""); break;
+        case Key::kStartUrl: send(kReportStartUrl, 0.0, value); break;
+        case Key::kStartupStyle: send(kReportStartupStyle, StartupStyleNumber(value), L""); break;
         case Key::kEncode: state->codePage = EncodeCodePage(value); break;
-        case Key::kMessage: send(3009, 0.0, value); break;
+        case Key::kMessage: send(kReportMessage, 0.0, value); break;
       }
       break;
     }
@@ -229,17 +229,17 @@ int ParseUninstallChunk(const std::wstring& chunk, int32_t* codePage, std::vecto
     };
     const std::wstring name(key);
     if (name == L"Progress=") {
-      send(5002, LeadingDouble(value), L"");
+      send(kUninstallProgress, LeadingDouble(value), L"");
     } else if (name == L"Error=") {
-      send(5005, 0.0, value);
+      send(kUninstallFailed, 0.0, value);
       result = kStreamFailure;
     } else if (name == L"State=") {
       const std::wstring verdict = TrimStatusValue(value);
       if (verdict == L"Success") {
-        send(5003, 0.0, L"");
+        send(kUninstallSucceeded, 0.0, L"");
         result = kStreamSuccess;
       } else if (verdict == L"Fail") {
-        send(5005, 0.0, kUninstallFailText);
+        send(kUninstallFailed, 0.0, kUninstallFailText);
         result = kStreamFailure;
       }
     } else {

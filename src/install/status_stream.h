@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "install/pipeline_codes.h"
+
 namespace Install {
 
 // Values passed as text hold at most this many characters; longer ones

@@ -82,10 +82,10 @@ int UnInstaller::Parse(const std::wstring& chunk) { return ParseUninstallStatus(
 void UnInstaller::Run() {
   if (!Utils::FileExists(uninstallerPath_)) {
     UTILS_LOG(L"uninstaller missing: %s", uninstallerPath_.c_str());
-    notify_(5004, 1.0, kMissingCopyText);
+    notify_(kUninstallNotStarted, 1.0, kMissingCopyText);
     return;
   }
-  notify_(5002, 0.0, L"");
+  notify_(kUninstallProgress, 0.0, L"");
   process_.reset();
   try {
     process_ = std::make_unique<Utils::PipedProcess>();
@@ -93,7 +93,7 @@ void UnInstaller::Run() {
   } catch (const std::exception&) {
     process_.reset();
     UTILS_LOG(L"uninstaller did not start: %s", commandLine_.c_str());
-    notify_(5004, 2.0, L"");
+    notify_(kUninstallNotStarted, 2.0, L"");
     return;
   }
   UTILS_LOG(L"uninstaller started: %s", commandLine_.c_str());
@@ -129,5 +129,5 @@ void UnInstaller::Run() {
   const uint32_t exitCode = process_->Wait();
   process_.reset();
   UTILS_LOG(L"uninstaller ended with %u", static_cast<unsigned>(exitCode));
-  if (success) notify_(5003, 1.0, L"");
+  if (success) notify_(kUninstallSucceeded, 1.0, L"");
 }

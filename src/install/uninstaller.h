@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 
+#include "install/pipeline_codes.h"
 #include "utils/process.h"
 #include "utils/thread.h"
 

@@ -383,19 +383,19 @@ void MainController::OnDownloaderStartedMessage() {
 
 void MainController::OnPipeline(int code, double value, const std::wstring& text) {
   switch (code) {
-    case 1001:
+    case kDownloadBegun:
       OnDownloaderStartedMessage();
       downloadStart_ = system_.nowMs();
       downloadTiming_ = true;
       ReportStep(L"开始下载大包", 0.0f, L"", Ab());
       break;
-    case 1002:
+    case kDownloadProgress:
       ShowProgress(Utils::TruncatedPercent(value * settings_.downloadScale));
       break;
-    case 1003:
+    case kDownloadComplete:
       ReportStep(L"大包下载完毕", DownloadElapsedSeconds(), L"", Ab());
       break;
-    case 1004: {
+    case kDownloadFailed: {
       pipeline_.DownloadFailureReport(code, value, text);
       const int answer = view_.ShowPrompt("NetworkTipWnd.xml", std::nullopt, std::nullopt);
       if (answer == 1 && alreadyInstalled_) view_.Close(1);
@@ -403,22 +403,22 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       view_.SelectItem("mainTabLt", startPage_);
       break;
     }
-    case 1006:
+    case kDownloadMd5Notice:
       pipeline_.FailureReport(code, value, text, true);
       break;
-    case 2001:
+    case kInstallBegun:
       Install::WriteInstallRecords(installFolder_);
       break;
-    case 2002: {
+    case kInstallProgress: {
       installFraction_ = std::max(std::min(installFraction_ + 0.15, 0.95), value);
       const double scale = settings_.downloadScale;
       ShowProgress(Utils::TruncatedPercent((1.0 - scale) * installFraction_ + scale));
       break;
     }
-    case 2003:
+    case kInstallSucceeded:
       OnSuccess();
       break;
-    case 2004: {
+    case kInstallFailed: {
       pipeline_.FailureReport(code, value, text, false);
       view_.ShowPrompt("MessageBox2Wnd.xml", ShownFailureText(text), Caption());
       if (view_.GetValue("installPrg") >= 70) {
@@ -428,34 +428,34 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       view_.SelectItem("mainTabLt", kStartPage);
       break;
     }
-    case 3000: {
+    case kReportInstallPath: {
       const std::wstring folder = ReportedPath(text);
       if (!folder.empty()) installFolder_ = folder;
       break;
     }
-    case 3001:
+    case kReportProductExe:
       productExe_ = ReportedPath(text);
       break;
-    case 3003:
+    case kReportUninstallerEp:
       uninstallerPath_ = ReportedPath(text);
       break;
-    case 3004:
+    case kReportStartUrl:
       startUrl_ = ReportedPath(text);
       break;
-    case 3005:
+    case kReportStartupStyle:
       startupStyle_ = Utils::TruncatedTo<int32_t>(value);
       break;
-    case 3007:
+    case kReportTopShowDelay:
       topShowDelay_ = Utils::TruncatedTo<uint32_t>(value);
       break;
-    case 3008:
+    case kReportFinishCloseDelay:
       finishCloseDelay_ = Utils::TruncatedTo<uint32_t>(value);
       break;
-    case 3009:
+    case kReportMessage:
       view_.ShowPrompt("MessageBox1Wnd.xml", Utf8(text), UiTexts::Text(UiTexts::kMessageCaption));
       break;
-    case 5004:
-    case 5005:
+    case kUninstallNotStarted:
+    case kUninstallFailed:
       ShowRunningPrompt();
       view_.SelectItem("mainTabLt", startPage_);
       if (alreadyInstalled_) view_.Close(1);
