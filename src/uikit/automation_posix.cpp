@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "uikit/automation.h"
+#include "uikit/utf8.h"
 #include "uikit/window_host_x11.h"
 
 namespace SkinUI {
@@ -214,15 +215,7 @@ bool TypeCharacter(Display* d, char32_t c) {
 bool TypeText(const std::string& utf8) {
   Display* d = Connection();
   if (!d) return false;
-  std::u32string text;
-  for (size_t i = 0; i < utf8.size();) {
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-    char32_t c = extra ? (b & (0x3F >> extra)) : b;
-    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    text.push_back(c);
-    i += static_cast<size_t>(extra) + 1;
-  }
+  const std::u32string text = DecodeUtf8(utf8);
   for (char32_t c : text)
     if (!TypeCharacter(d, c)) return false;
   return true;

@@ -5,7 +5,7 @@ quillon_sources(SKINUI_GFX_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}
   surface image_draw png image_cache glyphs text region_rows)
 add_library(skinui_gfx STATIC ${SKINUI_GFX_SOURCES})
 target_include_directories(skinui_gfx PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(skinui_gfx PUBLIC Quillon::zlib)
+target_link_libraries(skinui_gfx PUBLIC quillon_utf8 Quillon::zlib)
 if(WIN32)
   target_link_libraries(skinui_gfx PUBLIC gdiplus gdi32 ole32)
 else()

@@ -2,7 +2,7 @@
 quillon_sources(skinui_parse_sources ${CMAKE_CURRENT_LIST_DIR} values markup package resource)
 add_library(skinui_parse STATIC ${skinui_parse_sources})
 target_include_directories(skinui_parse PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(skinui_parse PRIVATE Quillon::lzmasdk)
+target_link_libraries(skinui_parse PUBLIC quillon_utf8 PRIVATE Quillon::lzmasdk)
 
 # The host's 7-Zip (Debian's 7zip package) packs skins at build time.
 find_program(SKINUI_7ZZ NAMES 7zz)

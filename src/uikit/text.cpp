@@ -86,43 +86,6 @@ void WrapParagraph(GlyphSource& g, const FontSpec& f, const std::u32string& p, i
 
 }  // namespace
 
-std::u32string DecodeUtf8(const std::string& text) {
-  std::u32string out;
-  out.reserve(text.size());
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t n = text.size();
-  for (size_t i = 0; i < n;) {
-    const unsigned char b = s[i];
-    int len = 0;
-    char32_t cp = 0, min = 0;
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    } else if ((b & 0xE0) == 0xC0) {
-      len = 2, cp = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      len = 3, cp = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      len = 4, cp = b & 0x07, min = 0x10000;
-    }
-    bool ok = len > 0 && i + len <= n;
-    for (int k = 1; ok && k < len; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-    if (!ok) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    out.push_back(cp);
-    i += len;
-  }
-  return out;
-}
-
 std::vector<TextLine> LayoutText(GlyphSource& glyphs, const FontSpec& font, const std::string& text, int maxWidth,
                                  unsigned style) {
   const std::u32string all = DecodeUtf8(text);

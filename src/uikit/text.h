@@ -9,6 +9,7 @@
 #include "uikit/geometry.h"
 #include "uikit/glyphs.h"
 #include "uikit/surface.h"
+#include "uikit/utf8.h"
 
 namespace SkinUI {
 
@@ -24,9 +25,6 @@ constexpr unsigned kTextWordBreak = 0x10;
 constexpr unsigned kTextSingleLine = 0x20;
 constexpr unsigned kTextEndEllipsis = 0x8000;
 constexpr unsigned kTextUnderline = 0x10000000;  // also on with FontSpec::underline
-
-// Decodes UTF-8; an invalid or truncated sequence yields U+FFFD per bad byte.
-std::u32string DecodeUtf8(const std::string& text);
 
 struct TextLine {
   std::u32string text;

@@ -1,26 +1,12 @@
-// UTF-8 encoding of one code point, for the toolkit's UTF-8 texts.
+// The toolkit's UTF-8 is the product's one codec (utils/utf8.h), under the
+// toolkit's names.
 #pragma once
 
-#include <string>
+#include "utils/utf8.h"
 
 namespace SkinUI {
 
-inline void AppendUtf8(char32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
+using Utils::AppendUtf8;
+using Utils::DecodeUtf8;
 
 }  // namespace SkinUI

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "uikit/region_rows.h"
+#include "uikit/utf8.h"
 #include "uikit/window_host.h"
 #include "uikit/window_host_x11.h"
 
@@ -73,43 +74,6 @@ bool EnsureSdl() {
   g_controlType.store(first + 1);
   g_postType.store(first);
   return true;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-  std::string out;
-  for (wchar_t wc : text) {
-    const uint32_t c = static_cast<uint32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x110000) {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::vector<char32_t> FromUtf8(const char* s) {
-  std::vector<char32_t> out;
-  const auto* p = reinterpret_cast<const unsigned char*>(s);
-  while (*p) {
-    char32_t c = *p;
-    int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-    if (extra) c &= 0x3F >> extra;
-    ++p;
-    for (; extra > 0 && (*p & 0xC0) == 0x80; --extra, ++p) c = (c << 6) | (*p & 0x3F);
-    if (extra == 0) out.push_back(c);
-  }
-  return out;
 }
 
 int VirtualKey(SDL_Keycode k) {
@@ -511,7 +475,7 @@ void Dispatch(const SDL_Event& ev) {
     case SDL_TEXTINPUT: {
       WindowHost::Impl* target = KeyTarget(ev.text.windowID);
       const Uint32 id = target ? target->id : 0;
-      for (char32_t c : FromUtf8(ev.text.text)) {
+      for (char32_t c : DecodeUtf8(ev.text.text)) {
         WindowHost::Impl* w = Find(id);
         if (!w || w->disabled) break;
         HostEvent e;
@@ -614,7 +578,7 @@ bool WindowHost::Create(IHostHandler* handler, const HostOptions& options) {
   // SDL makes a popup menu window override-redirect: no window manager
   // places, frames or focuses it, so the owner keeps the keyboard.
   if (options.popup) flags |= SDL_WINDOW_POPUP_MENU;
-  const std::string title = ToUtf8(options.title);
+  const std::string title = Utils::WideToUtf8(options.title);
   SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         std::max(options.size.cx, 1), std::max(options.size.cy, 1), flags);
   if (!window) return false;
@@ -954,7 +918,7 @@ bool WindowHost::SetClipboardText(const std::string& utf8) {
 }
 
 void WindowHost::ShowErrorBox(const std::wstring& text, const std::wstring& caption) {
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ToUtf8(caption).c_str(), ToUtf8(text).c_str(), nullptr);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, Utils::WideToUtf8(caption).c_str(), Utils::WideToUtf8(text).c_str(), nullptr);
 }
 
 }  // namespace SkinUI

@@ -12,23 +12,10 @@
 #include "uikit/surface.h"
 #include "uikit/text.h"
 #include "uikit/text_table.h"
+#include "utils/utf8.h"
 
 namespace SkinUI {
 namespace {
-
-// UTF-8 to the system's wide text (UTF-16 on Windows, UTF-32 elsewhere).
-std::wstring WideOf(const std::string& text) {
-  std::wstring out;
-  for (char32_t cp : DecodeUtf8(text)) {
-    if (sizeof(wchar_t) == 2 && cp > 0xFFFF) {
-      out.push_back(static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<wchar_t>(cp));
-    }
-  }
-  return out;
-}
 
 // The one host timer that carries every control timer of the window.
 constexpr unsigned kControlTimerId = 1;
@@ -151,7 +138,7 @@ void WindowImplBase::LayoutFailed() {
   // may be the one holding it) the user gets both languages.
   const std::optional<std::string> localised = LocalText(kLoadFailedTextId);
   const std::wstring text = localised && !localised->empty()
-                                ? WideOf(*localised)
+                                ? Utils::Utf8ToWide(*localised)
                                 : std::wstring(L"Setup could not load its resources.\n\u52a0\u8f7d\u8d44\u6e90\u6587\u4ef6\u5931\u8d25");
   const std::wstring caption = L"SkinUI";
   if (actions.showError)

@@ -5,7 +5,7 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendUtf8(std::string* out, char32_t c) {
+void Append(std::string* out, char32_t c) {
   if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
   if (c < 0x80) {
     *out += static_cast<char>(c);
@@ -53,39 +53,48 @@ std::string WideToUtf8(const std::wstring& text) {
         }
       }
     }
-    AppendUtf8(&out, c);
+    Append(&out, c);
   }
   return out;
 }
 
-std::wstring Utf8ToWide(const std::string& bytes) {
+namespace {
+
+// One code point from p[i..n): its value and length, or U+FFFD and 1.
+char32_t DecodeAt(const unsigned char* p, size_t n, size_t i, size_t* length) {
   static const char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+  const unsigned char lead = p[i];
+  const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+  *length = 1;
+  if (extra == 0) return lead;
+  if (extra < 0 || n - i <= static_cast<size_t>(extra)) return kReplacement;
+  char32_t c = lead & (0x7F >> extra);
+  int k = 1;
+  for (; k <= extra && (p[i + k] & 0xC0) == 0x80; ++k) c = (c << 6) | (p[i + k] & 0x3F);
+  // Resynchronised on the next byte when the sequence is spoilt.
+  if (k <= extra || c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return kReplacement;
+  *length = static_cast<size_t>(extra) + 1;
+  return c;
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(const std::string& bytes) {
   std::wstring out;
   out.reserve(bytes.size());
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const size_t n = bytes.size();
-  size_t i = 0;
-  while (i < n) {
-    const unsigned char lead = p[i];
-    const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2
-                    : (lead >> 3) == 0x1E ? 3 : -1;
-    if (extra < 0 || n - i <= static_cast<size_t>(extra)) {
-      AppendWide(&out, extra == 0 ? lead : kReplacement);
-      ++i;
-      continue;
-    }
-    char32_t c = lead & (0x7F >> extra);
-    int k = 1;
-    for (; k <= extra && (p[i + k] & 0xC0) == 0x80; ++k) c = (c << 6) | (p[i + k] & 0x3F);
-    if (k <= extra || c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      AppendWide(&out, kReplacement);
-      ++i;  // resynchronise on the next byte
-      continue;
-    }
-    AppendWide(&out, c);
-    i += static_cast<size_t>(extra) + 1;
-  }
+  for (size_t i = 0, length = 0; i < bytes.size(); i += length) AppendWide(&out, DecodeAt(p, bytes.size(), i, &length));
   return out;
 }
+
+std::u32string DecodeUtf8(const std::string& bytes) {
+  std::u32string out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t i = 0, length = 0; i < bytes.size(); i += length) out.push_back(DecodeAt(p, bytes.size(), i, &length));
+  return out;
+}
+
+void AppendUtf8(char32_t codepoint, std::string* out) { Append(out, codepoint); }
 
 }  // namespace Utils

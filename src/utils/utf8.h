@@ -10,4 +10,10 @@ namespace Utils {
 std::string WideToUtf8(const std::wstring& text);
 std::wstring Utf8ToWide(const std::string& bytes);
 
+// Code points: each malformed, truncated, overlong or surrogate sequence
+// becomes one U+FFFD per byte it spoils, and decoding goes on with the next
+// byte. Appending a code point beyond Unicode or a surrogate appends U+FFFD.
+std::u32string DecodeUtf8(const std::string& bytes);
+void AppendUtf8(char32_t codepoint, std::string* out);
+
 }  // namespace Utils
