@@ -200,9 +200,9 @@ class WindowHost {
   // when `owner` is null or not alive, and keeps the window inside the work
   // area of the monitor that holds the owner (or this window).
   void CenterOver(const WindowHost* owner);
-  // The work area of the monitor holding most of `near` (the primary one
+  // The work area of the monitor holding most of `nearWindow` (the primary one
   // when null or not alive).
-  static Rect WorkArea(const WindowHost* near = nullptr);
+  static Rect WorkArea(const WindowHost* nearWindow = nullptr);
   // The work area of the monitor holding the screen point (the nearest one
   // when no monitor does).
   static Rect WorkAreaAt(Point screen);

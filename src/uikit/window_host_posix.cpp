@@ -737,10 +737,10 @@ int DisplayFor(const Rect& area) { return std::max(0, MonitorHolding(Displays(),
 
 }  // namespace
 
-Rect WindowHost::WorkArea(const WindowHost* near) {
+Rect WindowHost::WorkArea(const WindowHost* nearWindow) {
   if (!EnsureSdl()) return Rect{};
-  if (!near || !near->IsAlive()) return DisplayWorkArea(0);
-  return DisplayWorkArea(DisplayFor(near->WindowRect()));
+  if (!nearWindow || !nearWindow->IsAlive()) return DisplayWorkArea(0);
+  return DisplayWorkArea(DisplayFor(nearWindow->WindowRect()));
 }
 
 Rect WindowHost::WorkAreaAt(Point screen) {
