@@ -32,8 +32,20 @@ bool Click(const WindowHost& host, Point client, MouseButton button = MouseButto
 bool Drag(const WindowHost& host, Point from, Point to);
 // Mouse input at a screen point, for what lies under a click-through popup.
 bool ClickScreen(Point screen);
-// Press and release of a Win32 virtual-key code, to the focused window.
-bool PressKey(int virtualKey);
+// Press and release of a Win32 virtual-key code, to the focused window,
+// with the Modifier keys in `modifiers` held around it.
+bool PressKey(int virtualKey, int modifiers = 0);
+// Text typed as a keyboard's input method delivers it, any character
+// (Windows: VK_PACKET). False where the platform cannot (Linux: XTest types
+// only what the keyboard map holds).
+bool TypeText(const std::string& utf8);
+
+// The window is the active one and the keyboard is in it (in it or in a
+// child of it, such as its native edit field).
+bool HoldsKeyboard(const WindowHost& host);
+// Where the system has the window's native edit field (client
+// coordinates); false when it has none shown.
+bool NativeEditRect(const WindowHost& host, Rect* client);
 
 // Pumps the UI thread's loop until `done` holds or `timeoutMs` passed.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);

@@ -6,6 +6,8 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <utility>
+#include <vector>
 
 #include "uikit/automation.h"
 #include "uikit/window_host_x11.h"
@@ -133,17 +135,37 @@ bool ClickScreen(Point screen) {
   return MoveTo(screen) && Button(MouseButton::kLeft, true) && Button(MouseButton::kLeft, false);
 }
 
-bool PressKey(int virtualKey) {
+bool PressKey(int virtualKey, int modifiers) {
   Display* d = Connection();
   const KeySym sym = VirtualKeyToKeySym(virtualKey);
   if (!d || sym == NoSymbol) return false;
   const ::KeyCode code = XKeysymToKeycode(d, sym);
   if (!code) return false;
+  std::vector<::KeyCode> held;
+  for (const auto& [bit, modifier] : {std::pair<int, int>{kModShift, kKeyShift}, {kModControl, kKeyControl}, {kModAlt, kKeyAlt}})
+    if (modifiers & bit)
+      if (const ::KeyCode m = XKeysymToKeycode(d, VirtualKeyToKeySym(modifier))) held.push_back(m);
+  for (::KeyCode m : held) XTestFakeKeyEvent(d, m, True, CurrentTime);
   XTestFakeKeyEvent(d, code, True, CurrentTime);
   XTestFakeKeyEvent(d, code, False, CurrentTime);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) XTestFakeKeyEvent(d, *it, False, CurrentTime);
   XSync(d, False);
   return true;
 }
+
+bool TypeText(const std::string&) { return false; }
+
+bool HoldsKeyboard(const WindowHost& host) {
+  Display* d = Connection();
+  const ::Window w = HostX11Window(host);
+  if (!d || !w) return false;
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(d, &focus, &revert);
+  return focus == w;
+}
+
+bool NativeEditRect(const WindowHost&, Rect*) { return false; }  // Linux has no native field
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
