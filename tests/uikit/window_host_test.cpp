@@ -234,8 +234,8 @@ TEST_F(NativeEditTest, TheSystemsFieldEditsOverTheWindowAndHandsBackTheWindowsKe
   EXPECT_LE(std::abs((field.top - spec.rect.top) - (spec.rect.bottom - field.bottom)), 1);
   EXPECT_TRUE(Automation::HoldsKeyboard(host));
 
-  // Painted with the spec's colours, and left alone by our own painting of
-  // the window under it.
+  // Painted with the spec's colours, and still there once we have painted
+  // the window under it again.
   const Point blank{spec.rect.right - 3, (field.top + field.bottom) / 2};
   ASSERT_TRUE(Automation::WaitFor(
       [&] {
