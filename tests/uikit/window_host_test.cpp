@@ -179,6 +179,12 @@ TEST_F(WindowHostTest, KeysWithAltArriveAsKeysWithTheirModifiers) {
   EXPECT_EQ(find(kKeyHome)->modifiers, kModControl | kModShift);
   EXPECT_EQ(rec.Count(HostEventType::kChar), 0);
   EXPECT_TRUE(host.IsAlive());
+  // A lone tap of Alt (the system's way into a menu) leaves the next key
+  // the window's.
+  ASSERT_TRUE(Automation::PressKey(kKeyAlt));
+  ASSERT_TRUE(Automation::PressKey('Q'));
+  ASSERT_TRUE(Automation::WaitFor([&] { return find('Q') != nullptr; }, kWait));
+  EXPECT_EQ(find('Q')->modifiers, 0);
 }
 
 TEST_F(WindowHostTest, ClipboardCarriesTextBeyondAsciiBothWays) {
