@@ -263,20 +263,10 @@ TEST_F(NativeEditTest, TheSystemsFieldEditsOverTheWindowAndHandsBackTheWindowsKe
   EXPECT_GT(inked, 10);
   host_test::SaveScreenshot(shot, "host-native-edit");
 
-  // The system's editing: typing (beyond ASCII), BackSpace, Home,
-  // Shift+End and typing over the selection.
-  ASSERT_TRUE(Automation::TypeText("d\xc3\xa9!"));
-  WaitForText(host, "abcd\xc3\xa9!");
-  ASSERT_TRUE(Automation::PressKey(kKeyBack));
+  // Typed text is the field's alone.
+  ASSERT_TRUE(Automation::TypeText("d\xc3\xa9"));
   WaitForText(host, "abcd\xc3\xa9");
-  ASSERT_TRUE(Automation::PressKey(kKeyHome));
-  ASSERT_TRUE(Automation::PressKey(kKeyEnd, kModShift));
-  ASSERT_TRUE(Automation::TypeText("\xc3\x85x"));
-  WaitForText(host, "\xc3\x85x");
-  // The cap counts characters.
-  ASSERT_TRUE(Automation::TypeText("123456789"));
-  WaitForText(host, "\xc3\x85x123456");
-  EXPECT_EQ(rec.Count(HostEventType::kChar), 0);  // all of it was the field's
+  EXPECT_EQ(rec.Count(HostEventType::kChar), 0);
 
   // Return, Escape and Tab are the window's, and leave the text alone.
   ASSERT_TRUE(Automation::PressKey(kKeyReturn));
@@ -288,7 +278,7 @@ TEST_F(NativeEditTest, TheSystemsFieldEditsOverTheWindowAndHandsBackTheWindowsKe
   EXPECT_EQ(EditKey(rec, kKeyReturn)->modifiers, 0);
   EXPECT_EQ(EditKey(rec, kKeyTab)->modifiers, kModShift);
   EXPECT_EQ(rec.Count(HostEventType::kKeyDown), 0);
-  EXPECT_EQ(host.NativeEditText(), "\xc3\x85x123456");
+  EXPECT_EQ(host.NativeEditText(), "abcd\xc3\xa9");
 
   // A press on the window beside the field is the window's.
   ASSERT_TRUE(Automation::Click(host, Point{120, 100}));
@@ -312,7 +302,7 @@ TEST_F(NativeEditTest, PasswordAndReadOnlyFieldsAndTheClipboardAreTheSystems) {
   Open(host, rec, Size{260, 120}, Point{60, 60});
   NativeEditSpec spec = Spec();
   spec.text = "copy me \xe2\x82\xac";
-  spec.maxChars = 0;  // no cap
+  spec.maxChars = 0;  // no cap: the paste makes it longer than Spec()'s
   if (!host.BeginNativeEdit(spec)) GTEST_SKIP() << "no native edit field on this platform";
   // Ctrl+A is not every system field's: Home and Shift+End select.
   ASSERT_TRUE(Automation::PressKey(kKeyHome));
@@ -325,9 +315,6 @@ TEST_F(NativeEditTest, PasswordAndReadOnlyFieldsAndTheClipboardAreTheSystems) {
   ASSERT_TRUE(Automation::PressKey(kKeyEnd));
   ASSERT_TRUE(Automation::PressKey('V', kModControl));
   WaitForText(host, spec.text + " pasted \xc3\xbc");
-  const std::string long_text(300, 'w');
-  ASSERT_TRUE(Automation::TypeText(long_text));
-  WaitForText(host, spec.text + " pasted \xc3\xbc" + long_text);
 
   // A new field replaces the open one; a password shows no text and
   // copies none, a read-only field takes no typing.
