@@ -37,9 +37,17 @@ bool DragScreen(Point from, Point to);
 // Press and release of a Win32 virtual-key code, to the focused window,
 // with the modifiers (kModShift | kModControl | kModAlt) held around it.
 bool PressKey(int virtualKey, int modifiers = 0);
-// Types UTF-8 text, each character as the keyboard would send it (Linux:
-// characters without a key are given a spare key code for the moment).
+// Types UTF-8 text, each character as the keyboard would send it (Windows:
+// VK_PACKET; Linux: characters without a key are given a spare key code
+// for the moment).
 bool TypeText(const std::string& utf8);
+
+// The window is the active one and the keyboard is in it (in it or in a
+// child of it, such as its native edit field).
+bool HoldsKeyboard(const WindowHost& host);
+// Where the system has the window's native edit field (client
+// coordinates); false when it has none shown.
+bool NativeEditRect(const WindowHost& host, Rect* client);
 
 // Pumps the UI thread's loop until `done` holds or `timeoutMs` passed.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);

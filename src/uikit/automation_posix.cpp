@@ -221,6 +221,18 @@ bool TypeText(const std::string& utf8) {
   return true;
 }
 
+bool HoldsKeyboard(const WindowHost& host) {
+  Display* d = Connection();
+  const ::Window w = HostX11Window(host);
+  if (!d || !w) return false;
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(d, &focus, &revert);
+  return focus == w;
+}
+
+bool NativeEditRect(const WindowHost&, Rect*) { return false; }  // Linux has no native field
+
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!done()) {

@@ -147,43 +147,73 @@ bool ClickScreen(Point screen) {
   return Send(in, 3);
 }
 
+namespace {
+
+INPUT KeyInput(int virtualKey, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = static_cast<WORD>(virtualKey);
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  // The navigation keys of their own block, not the keypad's that share
+  // their codes (which Shift turns back into digits).
+  switch (virtualKey) {
+    case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
+      in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+      break;
+    default:
+      break;
+  }
+  return in;
+}
+
+}  // namespace
+
 bool PressKey(int virtualKey, int modifiers) {
-  std::vector<INPUT> in;
-  auto key = [&in](WORD vk, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = vk;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    // The navigation keys are the extended ones (not the keypad's).
-    if ((vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE) i.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-    in.push_back(i);
-  };
-  std::vector<WORD> held;
-  if (modifiers & kModControl) held.push_back(VK_CONTROL);
+  std::vector<int> held;
   if (modifiers & kModShift) held.push_back(VK_SHIFT);
+  if (modifiers & kModControl) held.push_back(VK_CONTROL);
   if (modifiers & kModAlt) held.push_back(VK_MENU);
-  for (WORD m : held) key(m, false);
-  key(static_cast<WORD>(virtualKey), false);
-  key(static_cast<WORD>(virtualKey), true);
-  for (auto it = held.rbegin(); it != held.rend(); ++it) key(*it, true);
+  std::vector<INPUT> in;
+  for (int m : held) in.push_back(KeyInput(m, false));
+  in.push_back(KeyInput(virtualKey, false));
+  in.push_back(KeyInput(virtualKey, true));
+  for (auto it = held.rbegin(); it != held.rend(); ++it) in.push_back(KeyInput(*it, true));
   return Send(in.data(), static_cast<UINT>(in.size()));
 }
 
 bool TypeText(const std::string& utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (n <= 0) return utf8.empty();
+  std::wstring text(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], n);
   std::vector<INPUT> in;
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
-  for (wchar_t unit : wide) {
-    for (bool up : {false, true}) {
-      INPUT i{};
-      i.type = INPUT_KEYBOARD;
-      i.ki.wScan = static_cast<WORD>(unit);
-      i.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-      in.push_back(i);
-    }
+  for (wchar_t unit : text) {
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wScan = static_cast<WORD>(unit);
+    key.ki.dwFlags = KEYEVENTF_UNICODE;
+    in.push_back(key);
+    key.ki.dwFlags |= KEYEVENTF_KEYUP;
+    in.push_back(key);
   }
-  return in.empty() || Send(in.data(), static_cast<UINT>(in.size()));
+  return Send(in.data(), static_cast<UINT>(in.size()));
+}
+
+bool HoldsKeyboard(const WindowHost& host) {
+  HWND hwnd = static_cast<HWND>(host.NativeHandle());
+  HWND focus = GetFocus();
+  return hwnd && GetForegroundWindow() == hwnd && GetActiveWindow() == hwnd && (focus == hwnd || IsChild(hwnd, focus));
+}
+
+bool NativeEditRect(const WindowHost& host, Rect* client) {
+  HWND hwnd = static_cast<HWND>(host.NativeHandle());
+  HWND edit = hwnd ? FindWindowExW(hwnd, nullptr, L"Edit", nullptr) : nullptr;
+  RECT r;
+  if (!edit || !IsWindowVisible(edit) || !GetWindowRect(edit, &r)) return false;
+  MapWindowPoints(HWND_DESKTOP, hwnd, reinterpret_cast<POINT*>(&r), 2);
+  *client = Rect{r.left, r.top, r.right, r.bottom};
+  return true;
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {

@@ -214,6 +214,8 @@ NativeEditSpec Edit::NativeSpec() const {
   spec.maxChars = maxChar_;
   spec.password = password_;
   spec.readOnly = readOnly_;
+  // Asked for while the focus arrives, before OnSetFocus selects the text.
+  spec.selectAll = manager_ && manager_->FocusFromKeyboard();
   return spec;
 }
 

@@ -163,6 +163,7 @@ struct NativeEditSpec {
   int maxChars = 0;           // 0: no limit
   bool password = false;
   bool readOnly = false;
+  bool selectAll = false;     // reached with the keyboard: all of it selected, else the caret at the end
 };
 
 class WindowHost {

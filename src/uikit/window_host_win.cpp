@@ -1,7 +1,9 @@
 // The window host on Win32: a WS_POPUP window whose whole rectangle is client
 // area, the handler's hit codes answering WM_NCHITTEST (so the system itself
 // drags the caption band), the rounded region re-applied on every WM_SIZE,
-// and painting from a top-down 32-bit back buffer inside WM_PAINT.
+// and painting from a top-down 32-bit back buffer inside WM_PAINT. A popup
+// is a tool window that is never activated; the native edit field is the
+// system's EDIT control as a child of the window.
 #include <windows.h>
 #include <imm.h>
 #include <windowsx.h>
@@ -31,6 +33,17 @@ std::set<HWND>& LiveWindows() {
   static std::set<HWND> windows;
   return windows;
 }
+
+std::string Narrow(const wchar_t* s, size_t length) {
+  if (!length) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(length), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+// 0xAARRGGBB to GDI's 0x00BBGGRR; the native field is opaque.
+COLORREF ToColorRef(uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
 
 std::wstring Widen(const std::string& s) {
   if (s.empty()) return std::wstring();
@@ -81,6 +94,25 @@ struct WindowHost::Impl {
   wchar_t highSurrogate = 0;
   std::vector<uint32_t> scratch;
   IHostObserver* observer = nullptr;
+  bool popup = false;
+  // The handler acted on the last WM_SYSKEYDOWN: its WM_SYSCHAR is no menu
+  // mnemonic to beep at.
+  bool sysKeyHandled = false;
+
+  // The native edit field and the GDI objects it paints with, ours to free.
+  struct NativeEdit {
+    HWND hwnd = nullptr;
+    HFONT font = nullptr;
+    HBRUSH brush = nullptr;
+    COLORREF text = 0, back = 0;
+  } edit;
+
+  // After the field's window is gone (destroyed by us or with the window).
+  void FreeEditObjects() {
+    if (edit.font) DeleteObject(edit.font);
+    if (edit.brush) DeleteObject(edit.brush);
+    edit = NativeEdit{};
+  }
 
   void ResizeBuffer(Size s) {
     s.cx = std::max(s.cx, 0);
@@ -146,6 +178,52 @@ bool Deliver(HWND hwnd, const HostEvent& e) {
     if (!(w = FromHwnd(hwnd))) return false;
   }
   return w->handler->OnHostEvent(e);
+}
+
+// The EDIT class's own procedure, the same for every field: what the
+// subclass passes on to, even while the window that owned the field goes.
+WNDPROC& EditClassProc() {
+  static WNDPROC proc = nullptr;
+  return proc;
+}
+
+// Return, Escape and Tab belong to the window (a default button, a cancel,
+// the focus order): the field neither acts on them nor beeps at their
+// characters. A dialog manager would ask WM_GETDLGCODE; answering it keeps
+// the field whole inside one.
+LRESULT CALLBACK NativeEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const WNDPROC base = EditClassProc();
+  switch (msg) {
+    case WM_GETDLGCODE:
+      return CallWindowProcW(base, edit, msg, wParam, lParam) | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == VK_TAB) {
+        HWND host = GetParent(edit);
+        WindowHost::Impl* w = FromHwnd(host);
+        if (!w || w->edit.hwnd != edit) return 0;
+        HostEvent e;
+        e.type = HostEventType::kNativeEditKey;
+        e.key = static_cast<int>(wParam);
+        e.modifiers = KeyModifiers();
+        // The handler may end the field here; nothing of it is touched after.
+        Deliver(host, e);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (wParam == '\r' || wParam == '\n' || wParam == 0x1B || wParam == '\t') return 0;
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcW(base, edit, msg, wParam, lParam);
+}
+
+// One of our popups owned by `owner` at a screen point, or null.
+HWND PopupAt(HWND owner, POINT screen) {
+  HWND under = WindowFromPoint(screen);
+  WindowHost::Impl* p = under && under != owner ? FromHwnd(under) : nullptr;
+  return p && p->popup && GetWindow(under, GW_OWNER) == owner ? under : nullptr;
 }
 
 HostEvent MouseEvent(HostEventType type, MouseButton button, WPARAM wParam, LPARAM lParam) {
@@ -256,7 +334,26 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       e.type = HostEventType::kActivate;
       e.active = LOWORD(wParam) != WA_INACTIVE;
       Deliver(hwnd, e);
+      // What DefWindowProc would do, except that an open native field gets
+      // the keyboard back rather than the window.
+      if (e.active && !HIWORD(wParam) && (w = FromHwnd(hwnd))) {
+        HWND want = w->edit.hwnd ? w->edit.hwnd : hwnd;
+        if (GetFocus() != want) SetFocus(want);
+      }
       return 0;
+    case WM_MOUSEACTIVATE:
+      // A click in a drop-down list leaves the window that opened it active.
+      if (w->popup) return MA_NOACTIVATE;
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:  // a read-only field asks this one
+      if (w->edit.hwnd && reinterpret_cast<HWND>(lParam) == w->edit.hwnd) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, w->edit.text);
+        SetBkColor(dc, w->edit.back);
+        return reinterpret_cast<LRESULT>(w->edit.brush);
+      }
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_MOUSEMOVE:
       Deliver(hwnd, MouseEvent(HostEventType::kMouseMove, MouseButton::kNone, wParam, lParam));
       return 0;
@@ -283,6 +380,10 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSEWHEEL: {
       POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      // The wheel goes to the keyboard's window; over an open drop-down it
+      // is the list's.
+      if (!w->popup)
+        if (HWND popup = PopupAt(hwnd, pt)) return SendMessageW(popup, msg, wParam, lParam);
       ScreenToClient(hwnd, &pt);
       e.type = HostEventType::kMouseWheel;
       e.point = Point{pt.x, pt.y};
@@ -297,6 +398,28 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       e.modifiers = KeyModifiers();
       Deliver(hwnd, e);
       return 0;
+    case WM_SYSKEYDOWN: {
+      // Keys with Alt (Alt+Down opens a drop-down) and F10. Alt+F4 and
+      // Alt+Space stay the system's (close, the window menu), and
+      // DefWindowProc sees every key, handled or not: it counts them to
+      // tell a lone tap of Alt, which enters the menu, from Alt held for a
+      // key.
+      const bool alt = (lParam & (1 << 29)) != 0;
+      const bool system = alt && (wParam == VK_F4 || wParam == VK_SPACE);
+      bool handled = false;
+      if (!system) {
+        e.type = HostEventType::kKeyDown;
+        e.key = static_cast<int>(wParam);
+        e.modifiers = KeyModifiers() | (alt ? kModAlt : 0);
+        handled = Deliver(hwnd, e);
+      }
+      if (!(w = FromHwnd(hwnd))) return 0;
+      w->sysKeyHandled = handled;
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    case WM_SYSCHAR:
+      if (w->sysKeyHandled && wParam != ' ') return 0;
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_CHAR: {
       const auto unit = static_cast<wchar_t>(wParam);
       if (unit >= 0xD800 && unit < 0xDC00) {
@@ -331,6 +454,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       LiveWindows().erase(hwnd);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       w->hwnd = nullptr;
+      w->FreeEditObjects();  // its field went with it
       return DefWindowProcW(hwnd, msg, wParam, lParam);
     default:
       if (msg >= kFirstPostedMessage && msg <= 0xFFFF) {
@@ -362,6 +486,7 @@ WindowHost::~WindowHost() {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     impl_->hwnd = nullptr;
     DestroyWindow(hwnd);
+    impl_->FreeEditObjects();
   }
 }
 
@@ -371,8 +496,17 @@ bool WindowHost::Create(IHostHandler* handler, const HostOptions& options) {
   if (!RegisterHostClass(cls)) return false;
   impl_->handler = handler;
   impl_->owner = options.owner ? static_cast<HWND>(options.owner->NativeHandle()) : nullptr;
-  const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
-  const DWORD exStyle = options.toolWindow ? WS_EX_TOOLWINDOW : 0;
+  impl_->popup = options.popup;
+  DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  DWORD exStyle = options.toolWindow ? WS_EX_TOOLWINDOW : 0;
+  if (options.popup) {
+    // An owned window stays above its owner by itself; a topmost owner
+    // needs a topmost list. A tool window has no taskbar button.
+    exStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    if (impl_->owner && (GetWindowLongPtrW(impl_->owner, GWL_EXSTYLE) & WS_EX_TOPMOST)) exStyle |= WS_EX_TOPMOST;
+  } else {
+    style |= WS_SYSMENU | WS_MINIMIZEBOX;
+  }
   impl_->ResizeBuffer(Size{std::max(options.size.cx, 1), std::max(options.size.cy, 1)});
   HWND hwnd = CreateWindowExW(exStyle, cls.c_str(), options.title.c_str(), style, 0, 0, impl_->back.width,
                               impl_->back.height, impl_->owner, nullptr, GetModuleHandleW(nullptr), impl_.get());
@@ -389,6 +523,12 @@ void* WindowHost::NativeHandle() const { return impl_->hwnd; }
 
 void WindowHost::Show(bool activate) {
   if (!impl_->hwnd) return;
+  if (impl_->popup) {
+    // On top of its owner's other owned windows too, and never active.
+    ShowWindow(impl_->hwnd, SW_SHOWNOACTIVATE);
+    SetWindowPos(impl_->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return;
+  }
   ShowWindow(impl_->hwnd, activate ? SW_SHOW : SW_SHOWNA);
   if (activate) SetForegroundWindow(impl_->hwnd);
 }
@@ -591,7 +731,9 @@ int WindowHost::RunModal() {
   if (ownerWasEnabled && IsWindow(owner)) {
     EnableWindow(owner, TRUE);
     SetForegroundWindow(owner);
-    SetFocus(owner);
+    // Its activation may have given the keyboard to its native field.
+    HWND focus = GetFocus();
+    if (focus != owner && !IsChild(owner, focus)) SetFocus(owner);
   }
   if (IsWindow(hwnd) && FromHwnd(hwnd)) DestroyWindow(hwnd);
   QuitState& quit = Quit();
@@ -621,8 +763,13 @@ namespace {
 
 void PaintDueWindows() {
   const std::vector<HWND> windows(LiveWindows().begin(), LiveWindows().end());
-  for (HWND hwnd : windows)
-    if (LiveWindows().count(hwnd) && GetUpdateRect(hwnd, nullptr, FALSE)) UpdateWindow(hwnd);
+  for (HWND hwnd : windows) {
+    if (!LiveWindows().count(hwnd)) continue;
+    if (GetUpdateRect(hwnd, nullptr, FALSE)) UpdateWindow(hwnd);
+    // The native field is a window of its own, painted apart from ours.
+    WindowHost::Impl* w = LiveWindows().count(hwnd) ? FromHwnd(hwnd) : nullptr;
+    if (w && w->edit.hwnd && GetUpdateRect(w->edit.hwnd, nullptr, FALSE)) UpdateWindow(w->edit.hwnd);
+  }
 }
 
 }  // namespace
@@ -664,13 +811,135 @@ void WindowHost::StartTextInput(const Rect& caret) {
 
 void WindowHost::StopTextInput() {}
 
-bool WindowHost::BeginNativeEdit(const NativeEditSpec&) { return false; }
-bool WindowHost::NativeEditActive() const { return false; }
-std::string WindowHost::NativeEditText() const { return {}; }
-void WindowHost::EndNativeEdit() {}
+bool WindowHost::BeginNativeEdit(const NativeEditSpec& spec) {
+  Impl* w = impl_.get();
+  if (!w->hwnd || spec.rect.IsEmpty()) return false;
+  EndNativeEdit();
+  const std::wstring face = Widen(spec.fontFace);
+  HFONT font = CreateFontW(-std::max(spec.fontSize, 1), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+  if (!font) return false;
+  // One line of the font tall, centred in the rectangle, as the control
+  // centres its own text: the field's text then sits where it was drawn.
+  TEXTMETRICW tm{};
+  HDC dc = GetDC(w->hwnd);
+  HGDIOBJ old = SelectObject(dc, font);
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(w->hwnd, dc);
+  const Rect& r = spec.rect;
+  const int height = std::min<int>(std::max<LONG>(tm.tmHeight, 1), r.Height());
+  const int top = r.top + (r.Height() - height) / 2;
 
-std::string WindowHost::ClipboardText() { return {}; }
-bool WindowHost::SetClipboardText(const std::string&) { return false; }
+  DWORD style = WS_CHILD | WS_VISIBLE | ES_LEFT | ES_AUTOHSCROLL;
+  if (spec.password) style |= ES_PASSWORD;
+  if (spec.readOnly) style |= ES_READONLY;
+  const std::wstring text = Widen(spec.text);
+  w->edit.font = font;
+  w->edit.text = ToColorRef(spec.textColor);
+  w->edit.back = ToColorRef(spec.bkColor);
+  w->edit.brush = CreateSolidBrush(w->edit.back);
+  // Created hidden so that its first paint already has our colours.
+  HWND edit = CreateWindowExW(0, L"EDIT", text.c_str(), style & ~WS_VISIBLE, r.left, top, r.Width(), height, w->hwnd,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!edit) {
+    w->FreeEditObjects();
+    return false;
+  }
+  w->edit.hwnd = edit;
+  const auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
+  if (!EditClassProc()) EditClassProc() = base;
+  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NativeEditProc));
+  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+  SendMessageW(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(spec.maxChars, 0)), 0);
+  // A field reached with the keyboard offers its text for typing over;
+  // one clicked into continues it.
+  const LPARAM end = static_cast<LPARAM>(text.size());
+  SendMessageW(edit, EM_SETSEL, spec.selectAll ? 0 : static_cast<WPARAM>(end), end);
+  ShowWindow(edit, SW_SHOW);
+  SetFocus(edit);
+  return true;
+}
+
+bool WindowHost::NativeEditActive() const { return impl_->edit.hwnd != nullptr; }
+
+std::string WindowHost::NativeEditText() const {
+  HWND edit = impl_->edit.hwnd;
+  if (!edit) return {};
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+  const int n = GetWindowTextW(edit, &text[0], static_cast<int>(text.size()));
+  return Narrow(text.data(), static_cast<size_t>(std::max(n, 0)));
+}
+
+void WindowHost::EndNativeEdit() {
+  HWND edit = impl_->edit.hwnd;
+  if (!edit) return;
+  // Moved before the field goes: a destroyed focus leaves the keyboard
+  // with no window at all.
+  if (GetFocus() == edit && impl_->hwnd) SetFocus(impl_->hwnd);
+  DestroyWindow(edit);
+  impl_->FreeEditObjects();
+}
+
+namespace {
+
+// Another program may hold the clipboard for a moment (a clipboard
+// manager reading what we put there).
+bool OpenClipboardSoon(HWND owner) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(5);
+  }
+  return false;
+}
+
+// Data set with no owner window may be refused, so the clipboard's owner
+// is a message-only window of the UI thread.
+HWND ClipboardOwner() {
+  static HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+  return owner;
+}
+
+}  // namespace
+
+std::string WindowHost::ClipboardText() {
+  if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboardSoon(nullptr)) return {};
+  std::string out;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+      // Up to its terminator, never past the memory block.
+      const size_t capacity = GlobalSize(data) / sizeof(wchar_t);
+      size_t length = 0;
+      while (length < capacity && text[length]) ++length;
+      out = Narrow(text, length);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return out;
+}
+
+bool WindowHost::SetClipboardText(const std::string& utf8) {
+  const std::wstring text = Widen(utf8);
+  if (!OpenClipboardSoon(ClipboardOwner())) return false;
+  bool ok = false;
+  if (EmptyClipboard()) {
+    if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
+      if (auto* p = static_cast<wchar_t*>(GlobalLock(data))) {
+        std::copy(text.begin(), text.end(), p);
+        p[text.size()] = L'\0';
+        GlobalUnlock(data);
+        ok = SetClipboardData(CF_UNICODETEXT, data) != nullptr;  // the system owns it from here
+      }
+      if (!ok) GlobalFree(data);
+    }
+  }
+  CloseClipboard();
+  return ok;
+}
 
 void WindowHost::ShowErrorBox(const std::wstring& text, const std::wstring& caption) {
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <string>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -152,6 +155,203 @@ TEST_F(WindowHostTest, KeysArriveAsVirtualKeyCodes) {
   for (auto& e : rec.events)
     if (e.type == HostEventType::kKeyDown) keys.push_back(e.key);
   EXPECT_EQ(keys, (std::vector<int>{13, 27, 'Q'}));
+}
+
+TEST_F(WindowHostTest, KeysWithAltArriveAsKeysWithTheirModifiers) {
+  WindowHost host;
+  Recorder rec;
+  Open(host, rec, Size{160, 120}, Point{40, 40});
+  ASSERT_TRUE(Automation::MouseMove(host, Point{80, 80}));
+  // Windows sends these as system keys, which a drop-down needs to open.
+  ASSERT_TRUE(Automation::PressKey(kKeyDown, kModAlt));
+  ASSERT_TRUE(Automation::PressKey(kKeyUp, kModAlt | kModShift));
+  ASSERT_TRUE(Automation::PressKey(kKeyHome, kModControl | kModShift));
+  auto find = [&](int key) -> const HostEvent* {
+    for (auto& e : rec.events)
+      if (e.type == HostEventType::kKeyDown && e.key == key) return &e;
+    return nullptr;
+  };
+  ASSERT_TRUE(Automation::WaitFor([&] { return find(kKeyHome) != nullptr; }, kWait));
+  ASSERT_NE(find(kKeyDown), nullptr);
+  ASSERT_NE(find(kKeyUp), nullptr);
+  EXPECT_EQ(find(kKeyDown)->modifiers, kModAlt);
+  EXPECT_EQ(find(kKeyUp)->modifiers, kModAlt | kModShift);
+  EXPECT_EQ(find(kKeyHome)->modifiers, kModControl | kModShift);
+  EXPECT_EQ(rec.Count(HostEventType::kChar), 0);
+  EXPECT_TRUE(host.IsAlive());
+  // A lone tap of Alt (the system's way into a menu) leaves the next key
+  // the window's.
+  ASSERT_TRUE(Automation::PressKey(kKeyAlt));
+  ASSERT_TRUE(Automation::PressKey('Q'));
+  ASSERT_TRUE(Automation::WaitFor([&] { return find('Q') != nullptr; }, kWait));
+  EXPECT_EQ(find('Q')->modifiers, 0);
+}
+
+TEST_F(WindowHostTest, ClipboardCarriesTextBeyondAsciiBothWays) {
+  const std::string text = "Gr\xc3\xbc\xc3\x9f" "e \xe4\xb8\xad \xf0\x9f\x8e\x81 end";
+  ASSERT_TRUE(WindowHost::SetClipboardText(text));
+  EXPECT_EQ(WindowHost::ClipboardText(), text);
+  ASSERT_TRUE(WindowHost::SetClipboardText("second"));
+  EXPECT_EQ(WindowHost::ClipboardText(), "second");
+  ASSERT_TRUE(WindowHost::SetClipboardText(""));
+  EXPECT_EQ(WindowHost::ClipboardText(), "");
+}
+
+class NativeEditTest : public WindowHostTest {
+ protected:
+  static constexpr Argb kFieldBack = 0xFFFFF0C0;
+  NativeEditSpec Spec() const {
+    NativeEditSpec spec;
+    spec.rect = Rect{20, 40, 220, 72};
+    spec.text = "abc";
+    spec.fontFace = "Tahoma";
+    spec.fontSize = 14;
+    spec.textColor = 0xFF102030;
+    spec.bkColor = kFieldBack;
+    spec.maxChars = 8;
+    return spec;
+  }
+  void WaitForText(WindowHost& host, const std::string& text) {
+    EXPECT_TRUE(Automation::WaitFor([&] { return host.NativeEditText() == text; }, kWait))
+        << "field holds \"" << host.NativeEditText() << "\", not \"" << text << "\"";
+  }
+  const HostEvent* EditKey(const Recorder& rec, int key) const {
+    for (auto& e : rec.events)
+      if (e.type == HostEventType::kNativeEditKey && e.key == key) return &e;
+    return nullptr;
+  }
+};
+
+TEST_F(NativeEditTest, TheSystemsFieldEditsOverTheWindowAndHandsBackTheWindowsKeys) {
+  WindowHost host;
+  Recorder rec;
+  Open(host, rec, Size{260, 120}, Point{60, 60});
+  const NativeEditSpec spec = Spec();
+  if (!host.BeginNativeEdit(spec)) GTEST_SKIP() << "no native edit field on this platform";
+  ASSERT_TRUE(host.NativeEditActive());
+
+  // A child window of its own over the rectangle, one line tall, centred.
+  Rect field;
+  ASSERT_TRUE(Automation::NativeEditRect(host, &field));
+  EXPECT_EQ(field.left, spec.rect.left);
+  EXPECT_EQ(field.right, spec.rect.right);
+  EXPECT_GT(field.Height(), 10);
+  EXPECT_LE(field.Height(), spec.rect.Height());
+  EXPECT_LE(std::abs((field.top - spec.rect.top) - (spec.rect.bottom - field.bottom)), 1);
+  EXPECT_TRUE(Automation::HoldsKeyboard(host));
+
+  // Painted with the spec's colours, and still there once we have painted
+  // the window under it again.
+  const Point blank{spec.rect.right - 3, (field.top + field.bottom) / 2};
+  ASSERT_TRUE(Automation::WaitFor(
+      [&] {
+        const Bitmap shot = Automation::CaptureWindow(host);
+        return !shot.IsEmpty() && shot.At(blank.x, blank.y) == kFieldBack;
+      },
+      kWait));
+  rec.painted.clear();
+  host.InvalidateAll();
+  ASSERT_TRUE(Automation::WaitFor([&] { return !rec.painted.empty(); }, kWait));
+  Bitmap shot = Automation::CaptureWindow(host);
+  ASSERT_FALSE(shot.IsEmpty());
+  EXPECT_EQ(shot.At(blank.x, blank.y), kFieldBack);
+  EXPECT_EQ(shot.At(10, 10), kBase);
+  EXPECT_EQ(shot.At(blank.x, spec.rect.top), kBase);  // above the one line, the window's own
+  int inked = 0;  // the text's pixels, in the text colour's neighbourhood
+  for (int x = field.left; x < field.left + 30; ++x)
+    for (int y = field.top; y < field.bottom; ++y) inked += shot.At(x, y) != kFieldBack;
+  EXPECT_GT(inked, 10);
+  host_test::SaveScreenshot(shot, "host-native-edit");
+
+  // Typed text is the field's alone.
+  ASSERT_TRUE(Automation::TypeText("d\xc3\xa9"));
+  WaitForText(host, "abcd\xc3\xa9");
+  EXPECT_EQ(rec.Count(HostEventType::kChar), 0);
+
+  // Return, Escape and Tab are the window's, and leave the text alone.
+  ASSERT_TRUE(Automation::PressKey(kKeyReturn));
+  ASSERT_TRUE(Automation::PressKey(kKeyEscape));
+  ASSERT_TRUE(Automation::PressKey(kKeyTab, kModShift));
+  ASSERT_TRUE(Automation::WaitFor([&] { return EditKey(rec, kKeyTab) != nullptr; }, kWait));
+  ASSERT_NE(EditKey(rec, kKeyReturn), nullptr);
+  ASSERT_NE(EditKey(rec, kKeyEscape), nullptr);
+  EXPECT_EQ(EditKey(rec, kKeyReturn)->modifiers, 0);
+  EXPECT_EQ(EditKey(rec, kKeyTab)->modifiers, kModShift);
+  EXPECT_EQ(rec.Count(HostEventType::kKeyDown), 0);
+  EXPECT_EQ(host.NativeEditText(), "abcd\xc3\xa9");
+
+  // A press on the window beside the field is the window's.
+  ASSERT_TRUE(Automation::Click(host, Point{120, 100}));
+  ASSERT_TRUE(Automation::WaitFor([&] { return rec.Count(HostEventType::kMouseUp) == 1; }, kWait));
+  EXPECT_EQ(rec.Last(HostEventType::kMouseDown)->point.y, 100);
+
+  host.EndNativeEdit();
+  EXPECT_FALSE(host.NativeEditActive());
+  EXPECT_FALSE(Automation::NativeEditRect(host, &field));
+  EXPECT_EQ(host.NativeEditText(), "");
+  // The keyboard is the window's again.
+  EXPECT_TRUE(Automation::HoldsKeyboard(host));
+  ASSERT_TRUE(Automation::PressKey('Q'));
+  ASSERT_TRUE(Automation::WaitFor([&] { return rec.Count(HostEventType::kKeyDown) == 1; }, kWait));
+  EXPECT_EQ(rec.Last(HostEventType::kKeyDown)->key, 'Q');
+}
+
+TEST_F(NativeEditTest, PasswordAndReadOnlyFieldsAndTheClipboardAreTheSystems) {
+  WindowHost host;
+  Recorder rec;
+  Open(host, rec, Size{260, 120}, Point{60, 60});
+  NativeEditSpec spec = Spec();
+  spec.text = "copy me \xe2\x82\xac";
+  spec.maxChars = 0;  // no cap: the paste makes it longer than Spec()'s
+  if (!host.BeginNativeEdit(spec)) GTEST_SKIP() << "no native edit field on this platform";
+  // Ctrl+A is not every system field's: Home and Shift+End select.
+  ASSERT_TRUE(Automation::PressKey(kKeyHome));
+  ASSERT_TRUE(Automation::PressKey(kKeyEnd, kModShift));
+  ASSERT_TRUE(WindowHost::SetClipboardText("before"));
+  ASSERT_TRUE(Automation::PressKey('C', kModControl));
+  EXPECT_TRUE(Automation::WaitFor([&] { return WindowHost::ClipboardText() == spec.text; }, kWait))
+      << WindowHost::ClipboardText();
+  ASSERT_TRUE(WindowHost::SetClipboardText(" pasted \xc3\xbc"));
+  ASSERT_TRUE(Automation::PressKey(kKeyEnd));
+  ASSERT_TRUE(Automation::PressKey('V', kModControl));
+  WaitForText(host, spec.text + " pasted \xc3\xbc");
+
+  // A new field replaces the open one; a password shows no text and
+  // copies none, a read-only field takes no typing.
+  spec.text = "secret";
+  spec.password = true;
+  ASSERT_TRUE(host.BeginNativeEdit(spec));
+  Rect field;
+  ASSERT_TRUE(Automation::NativeEditRect(host, &field));
+  ASSERT_TRUE(WindowHost::SetClipboardText("kept"));
+  ASSERT_TRUE(Automation::PressKey(kKeyHome));
+  ASSERT_TRUE(Automation::PressKey(kKeyEnd, kModShift));
+  ASSERT_TRUE(Automation::PressKey('C', kModControl));
+  ASSERT_TRUE(Automation::TypeText("!"));
+  WaitForText(host, "!");
+  EXPECT_EQ(WindowHost::ClipboardText(), "kept");
+
+  spec.password = false;
+  spec.readOnly = true;
+  spec.text = "fixed";
+  ASSERT_TRUE(host.BeginNativeEdit(spec));
+  ASSERT_TRUE(Automation::TypeText("xyz"));
+  ASSERT_TRUE(Automation::PressKey(kKeyBack));
+  ASSERT_TRUE(Automation::PressKey(kKeyReturn));
+  ASSERT_TRUE(Automation::WaitFor([&] { return EditKey(rec, kKeyReturn) != nullptr; }, kWait));
+  EXPECT_EQ(host.NativeEditText(), "fixed");
+  // Its background is still ours (a read-only field asks another message).
+  const Point blank{spec.rect.right - 3, (field.top + field.bottom) / 2};
+  EXPECT_TRUE(Automation::WaitFor(
+      [&] {
+        const Bitmap shot = Automation::CaptureWindow(host);
+        return !shot.IsEmpty() && shot.At(blank.x, blank.y) == kFieldBack;
+      },
+      kWait));
+  // Gone with the window, it takes nothing of ours with it.
+  host.Destroy();
+  EXPECT_FALSE(host.NativeEditActive());
+  EXPECT_EQ(rec.Count(HostEventType::kDestroy), 1);
 }
 
 TEST_F(WindowHostTest, TimersFireOnTheUiThreadUntilKilled) {

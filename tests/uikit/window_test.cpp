@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "uikit/automation.h"
+#include "uikit/combo.h"
 #include "uikit/control.h"
+#include "uikit/edit.h"
 #include "uikit/text_table.h"
 
 namespace {
@@ -34,6 +36,8 @@ class TestWindow : public WindowImplBase {
   std::vector<unsigned> messages;
   std::vector<std::pair<uintptr_t, intptr_t>> params;
   std::vector<int> defaultKeys;
+  bool swallowDefaultKeys = true;
+  std::vector<std::string> returnTexts;  // the field's text as each "return" was raised
   std::function<void()> onMessage;
 
   int Clicks(const std::string& name) const {
@@ -50,6 +54,7 @@ class TestWindow : public WindowImplBase {
   void OnWindowReady() override { ++ready; }
   void OnNotify(Notification& msg) override {
     notes.push_back(msg.type + ":" + (msg.sender ? msg.sender->GetName() : ""));
+    if (msg.type == "return" && msg.sender) returnTexts.push_back(msg.sender->GetText());
     if (msg.type == "timer") timerIds.push_back(msg.wParam);
     if (keepCloseButton && msg.sender && msg.sender->GetName() == "closebtn") return;
     WindowImplBase::OnNotify(msg);
@@ -63,14 +68,18 @@ class TestWindow : public WindowImplBase {
   }
   bool OnDefaultKey(int key) override {
     defaultKeys.push_back(key);
-    return true;
+    return swallowDefaultKeys;
   }
 };
 
+bool Noted(const TestWindow& w, const std::string& note) {
+  return std::find(w.notes.begin(), w.notes.end(), note) != w.notes.end();
+}
+
 // Shown, painted and on screen with the layout's background.
-void Open(TestWindow& w) {
+void Open(TestWindow& w, Point at = Point{80, 80}) {
   ASSERT_TRUE(w.Create(nullptr, L"window test"));
-  w.Host().Move(Point{80, 80});
+  w.Host().Move(at);
   w.ShowWindow();
   ASSERT_TRUE(Automation::WaitFor(
       [&] {
@@ -148,17 +157,161 @@ TEST(WindowImplBaseTest, PostedMessagesTimersAndDefaultKeysReachTheWindowOnTheUi
   ASSERT_TRUE(Automation::WaitFor([&] { return w.defaultKeys.size() == 2; }, kWait));
   EXPECT_EQ(w.defaultKeys, (std::vector<int>{kKeyReturn, kKeyEscape}));
 
-  // Typed text reaches a focused Edit.
+  // Typed text reaches a focused Edit (a native field's once it closes).
   ASSERT_TRUE(Automation::Click(w.Host(), Point{140, 45}));
-  ASSERT_TRUE(Automation::WaitFor(
-      [&] { return std::find(w.notes.begin(), w.notes.end(), "setfocus:field") != w.notes.end(); }, kWait));
+  ASSERT_TRUE(Automation::WaitFor([&] { return Noted(w, "setfocus:field"); }, kWait));
   ASSERT_TRUE(Automation::PressKey('A'));
-  ASSERT_TRUE(Automation::WaitFor(
-      [&] { return std::find(w.notes.begin(), w.notes.end(), "textchanged:field") != w.notes.end(); }, kWait));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.Host().NativeEditText() == "a" || Noted(w, "textchanged:field"); }, kWait));
+  ASSERT_TRUE(Automation::Click(w.Host(), Point{200, 140}));
+  ASSERT_TRUE(Automation::WaitFor([&] { return Noted(w, "textchanged:field"); }, kWait));
   EXPECT_EQ(w.FindControl("field")->GetText(), "a");
 
   w.Host().Destroy();
   EXPECT_FALSE(w.PostCustomMessage(kFirstPostedMessage + 5, 0, 0));
+}
+
+Edit* EditNamed(TestWindow& w, const std::string& name) {
+  Control* c = w.FindControl(name);
+  return c ? static_cast<Edit*>(c->GetInterface("Edit")) : nullptr;
+}
+
+void ClickControlOf(TestWindow& w, const std::string& name) {
+  ASSERT_TRUE(Automation::ClickControl(name, &w)) << name;
+}
+
+TEST(WindowImplBaseTest, AFocusedEditIsTheSystemsFieldAndItsTextComesBackToTheControl) {
+  TestWindow w;
+  w.file = "Fields.xml";
+  w.swallowDefaultKeys = false;
+  Open(w);
+  Edit* name = EditNamed(w, "name");
+  Edit* capped = EditNamed(w, "capped");
+  ASSERT_NE(name, nullptr);
+  ASSERT_NE(capped, nullptr);
+  ClickControlOf(w, "name");
+  ASSERT_TRUE(Automation::WaitFor([&] { return Noted(w, "setfocus:name"); }, kWait));
+  if (!w.Host().NativeEditActive()) GTEST_SKIP() << "the control is its own field on this platform";
+
+  // The system's field lies over the control's text area, with the keyboard.
+  EXPECT_TRUE(name->IsNativeActive());
+  Rect field;
+  ASSERT_TRUE(Automation::NativeEditRect(w.Host(), &field));
+  const Rect text = name->NativeRect();
+  EXPECT_EQ(field.left, text.left);
+  EXPECT_EQ(field.right, text.right);
+  EXPECT_GE(field.top, text.top);
+  EXPECT_LE(field.bottom, text.bottom);
+  EXPECT_TRUE(Automation::HoldsKeyboard(w.Host()));
+
+  ASSERT_TRUE(Automation::TypeText("Zo\xc3\xab!"));
+  ASSERT_TRUE(Automation::PressKey(kKeyBack));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.Host().NativeEditText() == "Zo\xc3\xab"; }, kWait))
+      << w.Host().NativeEditText();
+  EXPECT_EQ(name->GetText(), "");  // the field has it until it hands it back
+  // Return hands it over first, then acts as the control's Return.
+  ASSERT_TRUE(Automation::PressKey(kKeyReturn));
+  ASSERT_TRUE(Automation::WaitFor([&] { return Noted(w, "return:name"); }, kWait));
+  EXPECT_EQ(w.returnTexts, (std::vector<std::string>{"Zo\xc3\xab"}));
+  EXPECT_EQ(w.defaultKeys, (std::vector<int>{kKeyReturn}));
+  EXPECT_TRUE(w.Host().NativeEditActive());
+
+  ASSERT_TRUE(Automation::PressKey(kKeyHome));
+  ASSERT_TRUE(Automation::PressKey(kKeyEnd, kModShift));
+  ASSERT_TRUE(Automation::TypeText("\xc3\x85nn"));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.Host().NativeEditText() == "\xc3\x85nn"; }, kWait))
+      << w.Host().NativeEditText();
+  // A click elsewhere ends the edit; the control keeps what was typed.
+  ClickControlOf(w, "other");
+  ASSERT_TRUE(Automation::WaitFor([&] { return Noted(w, "killfocus:name"); }, kWait));
+  EXPECT_FALSE(w.Host().NativeEditActive());
+  EXPECT_FALSE(name->IsNativeActive());
+  EXPECT_FALSE(Automation::NativeEditRect(w.Host(), &field));
+  EXPECT_EQ(name->GetText(), "\xc3\x85nn");
+  EXPECT_TRUE(Automation::HoldsKeyboard(w.Host()));
+
+  // The cap holds in the system's field.
+  ClickControlOf(w, "capped");
+  ASSERT_TRUE(Automation::WaitFor([&] { return Noted(w, "setfocus:capped"); }, kWait));
+  ASSERT_TRUE(Automation::TypeText("abcdefg"));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.Host().NativeEditText() == "abcd"; }, kWait))
+      << w.Host().NativeEditText();
+  // Shift+Tab moves back with the text handed over; a field reached so
+  // offers its text for typing over.
+  ASSERT_TRUE(Automation::PressKey(kKeyTab, kModShift));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.PaintManager().GetFocus() == name; }, kWait));
+  EXPECT_EQ(capped->GetText(), "abcd");
+  EXPECT_TRUE(name->IsNativeActive());
+  EXPECT_FALSE(capped->IsNativeActive());
+  ASSERT_TRUE(Automation::TypeText("Q"));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.Host().NativeEditText() == "Q"; }, kWait))
+      << w.Host().NativeEditText();
+  ASSERT_TRUE(Automation::PressKey(kKeyTab));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.PaintManager().GetFocus() == capped; }, kWait));
+  EXPECT_EQ(name->GetText(), "Q");
+  // Escape is the window's; the field stays.
+  ASSERT_TRUE(Automation::PressKey(kKeyEscape));
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.defaultKeys.size() == 2; }, kWait));
+  EXPECT_EQ(w.defaultKeys.back(), kKeyEscape);
+  EXPECT_TRUE(capped->IsNativeActive());
+  w.Host().Destroy();
+  EXPECT_FALSE(w.Host().NativeEditActive());
+}
+
+TEST(WindowImplBaseTest, AComboOpensItsListInAPopupThatLeavesTheOwnerActive) {
+  TestWindow w;
+  w.file = "Fields.xml";
+  Open(w);
+  Combo* combo = static_cast<Combo*>(w.FindControl("lang")->GetInterface("Combo"));
+  ASSERT_NE(combo, nullptr);
+  Rect box;
+  ASSERT_TRUE(Automation::FindControl("lang", &box, &w));
+  ClickControlOf(w, "lang");
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.PopupHost().IsAlive() && w.PopupHost().IsVisible(); }, kWait));
+  EXPECT_TRUE(combo->IsDropped());
+  // Below the box, as wide as it, in a window of its own.
+  const Rect list = w.PopupHost().WindowRect();
+  EXPECT_EQ(list.left, box.left);
+  EXPECT_EQ(list.top, box.bottom);
+  EXPECT_EQ(list.Width(), combo->DropSize().cx);
+  EXPECT_EQ(list.Height(), combo->DropSize().cy);
+  EXPECT_TRUE(Automation::HoldsKeyboard(w.Host()));
+  EXPECT_FALSE(Automation::HoldsKeyboard(w.PopupHost()));
+
+  // The keys stay the owner's, and move through the open list.
+  const int hot = combo->GetHotItem();
+  ASSERT_TRUE(Automation::PressKey(kKeyDown));
+  ASSERT_TRUE(Automation::WaitFor([&] { return combo->GetHotItem() == hot + 1; }, kWait));
+  // A real click on the second item chooses it and closes the list.
+  const Rect second = combo->ItemRect(1).Offset(list.left, list.top);
+  ASSERT_TRUE(Automation::ClickScreen(Point{(second.left + second.right) / 2, (second.top + second.bottom) / 2}));
+  ASSERT_TRUE(Automation::WaitFor([&] { return !combo->IsDropped() && !w.PopupHost().IsVisible(); }, kWait));
+  EXPECT_EQ(combo->GetCurSel(), 1);
+  EXPECT_TRUE(Noted(w, "itemselect:lang"));
+  EXPECT_TRUE(Automation::HoldsKeyboard(w.Host()));
+
+  // Alt+Down and Alt+Up, the system's keys for it, open and close it.
+  ASSERT_EQ(w.PaintManager().GetFocus(), combo);
+  ASSERT_TRUE(Automation::PressKey(kKeyDown, kModAlt));
+  ASSERT_TRUE(Automation::WaitFor([&] { return combo->IsDropped() && w.PopupHost().IsVisible(); }, kWait));
+  ASSERT_TRUE(Automation::PressKey(kKeyUp, kModAlt));
+  ASSERT_TRUE(Automation::WaitFor([&] { return !combo->IsDropped() && !w.PopupHost().IsVisible(); }, kWait));
+  EXPECT_EQ(combo->GetCurSel(), 1);
+
+  // Near the bottom of the work area the list opens above the box, and may
+  // reach past the window's top.
+  const Rect work = WindowHost::WorkAreaAt(Point{box.left, box.top});
+  const Rect window = w.Host().WindowRect();
+  w.Host().Move(Point{window.left, work.bottom - (box.bottom - window.top) - 4});
+  ASSERT_TRUE(Automation::WaitFor([&] { return Automation::FindControl("lang", &box, &w) && box.bottom == work.bottom - 4; }, kWait));
+  ClickControlOf(w, "lang");
+  ASSERT_TRUE(Automation::WaitFor([&] { return w.PopupHost().IsVisible(); }, kWait));
+  EXPECT_EQ(w.PopupHost().WindowRect().bottom, box.top);
+  EXPECT_EQ(w.PopupHost().WindowRect().left, box.left);
+  EXPECT_TRUE(Automation::HoldsKeyboard(w.Host()));
+  // A click on the owner elsewhere closes it, choosing nothing.
+  ClickControlOf(w, "other");
+  ASSERT_TRUE(Automation::WaitFor([&] { return !w.PopupHost().IsVisible(); }, kWait));
+  EXPECT_EQ(combo->GetCurSel(), 1);
 }
 
 TEST(WindowImplBaseTest, AWindowGoneWithRunningTimersAndQueuedMessagesLeavesNothingBehind) {
