@@ -466,8 +466,8 @@ Rect MonitorWorkArea(HMONITOR monitor) {
 
 }  // namespace
 
-Rect WindowHost::WorkArea(const WindowHost* near) {
-  HWND hwnd = near ? static_cast<HWND>(near->NativeHandle()) : nullptr;
+Rect WindowHost::WorkArea(const WindowHost* nearWindow) {
+  HWND hwnd = nearWindow ? static_cast<HWND>(nearWindow->NativeHandle()) : nullptr;
   if (!hwnd) return MonitorWorkArea(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
   return MonitorWorkArea(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
 }
