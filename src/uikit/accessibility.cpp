@@ -50,6 +50,9 @@ namespace {
 std::string Words(const Control& c) {
   std::string name = ExpandTextTokens(c.GetText());
   if (name.empty()) name = ExpandTextTokens(c.GetToolTip());
+  if (name.empty())
+    for (const TitleButtonText& t : kTitleButtonTexts)
+      if (c.GetName() == t.controlName) return LocalText(t.textId).value_or("");
   return name;
 }
 

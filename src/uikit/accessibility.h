@@ -51,6 +51,15 @@ enum AccessibleState : unsigned {
 
 enum class AccessibleAction { kNone, kPress, kCheck, kUncheck, kOpen, kClose, kSelect };
 
+// The language table's ids that name an image-only title button without a
+// tooltip, by the control names WindowImplBase acts on.
+struct TitleButtonText {
+  const char* controlName;
+  int textId;
+};
+constexpr TitleButtonText kTitleButtonTexts[] = {
+    {"closebtn", 118}, {"minbtn", 119}, {"maxbtn", 120}, {"restorebtn", 121}};
+
 // The English verb a reader says for an action ("Press", "Check", ...);
 // empty for kNone.
 const char* AccessibleActionName(AccessibleAction action);
