@@ -18,6 +18,7 @@
 #include "../install/install_test_platform.h"
 #include "app/installer_config.h"
 #include "support/scratch_dir.h"
+#include "ui/main_controller.h"
 #include "ui/main_wnd.h"
 #include "uikit/automation.h"
 #include "uikit/container.h"
@@ -189,7 +190,7 @@ class Reader : public ::testing::Test {
       install_test::SetEnvironment(v, (scratch_.Path() / v).u8string().c_str());
     }
     g_heard = &heard_;
-    hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, OnWinEvent,
+    hook_ = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr, OnWinEvent,
                             GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   }
   void TearDown() override {
@@ -306,6 +307,10 @@ TEST_F(Reader, TheStartPageInEnglishAndThenInTheLanguageChosenThroughTheReader) 
   EXPECT_EQ(chosen->name, L"\u8bed\u8a00");  // 语言
   EXPECT_EQ(chosen->value, L"\u7b80\u4f53\u4e2d\u6587");
   EXPECT_EQ(Named(all, L"Install now"), nullptr);
+
+  // Back to English, for the process's later windows.
+  ASSERT_EQ(list->accDoDefaultAction(Id(1)), S_OK);
+  EXPECT_TRUE(WaitChild(L"Install now", ROLE_SYSTEM_PUSHBUTTON));
 }
 
 TEST_F(Reader, TabMovesTheFocusAndTheReaderHearsWhere) {
