@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "uikit/control.h"
+#include "uikit/text_table.h"
 
 namespace SkinUI {
 
@@ -28,6 +29,14 @@ void CMessageBoxWnd::OnWindowReady() {
   cancelBtn_ = FindControl("cancelBtn");
   textLbl_ = FindControl("textLbl");
   captionLbl_ = FindControl("captionLbl");
+}
+
+AccessibleWindowInfo CMessageBoxWnd::GetAccessibleInfo() const {
+  AccessibleWindowInfo info;
+  info.role = AccessibleRole::kDialog;
+  if (captionLbl_) info.name = ExpandTextTokens(captionLbl_->GetText());
+  if (textLbl_) info.description = ExpandTextTokens(textLbl_->GetText());
+  return info;
 }
 
 void CMessageBoxWnd::OnNotify(Notification& msg) {

@@ -32,6 +32,8 @@ class CMessageBoxWnd : public CSkinFrame {
  protected:
   void OnWindowReady() override;
   void OnNotify(Notification& msg) override;
+  // A dialog to a screen reader, named by its caption and described by its text.
+  AccessibleWindowInfo GetAccessibleInfo() const override;
 
  private:
   int result_ = kPromptCancel;

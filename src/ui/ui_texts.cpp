@@ -34,6 +34,10 @@ const BuiltIn kBuiltIn[] = {
     {kRefusedExpired, "The installation package's certificate had expired, so it was not started."},
     {kRefusedDigestMismatch, "The installation package was changed after it was signed, so it was not started."},
     {kRefusedUnreadable, "The installation package could not be read, so it was not started."},
+    {kCloseButton, "Close"},
+    {kMinimizeButton, "Minimize"},
+    {kMaximizeButton, "Maximize"},
+    {kRestoreButton, "Restore"},
 };
 
 // The status stream's own words for a package that ended without success

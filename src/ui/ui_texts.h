@@ -29,6 +29,13 @@ enum Id : int {
   kRefusedExpired = 115,
   kRefusedDigestMismatch = 116,
   kRefusedUnreadable = 117,
+  // What a screen reader calls the image-only title buttons (the layouts'
+  // tooltips; the toolkit's own fallback by button name, see
+  // SkinUI::kTitleButtonTexts).
+  kCloseButton = 118,
+  kMinimizeButton = 119,
+  kMaximizeButton = 120,
+  kRestoreButton = 121,
 };
 
 // Every id the code looks up, in the order above.

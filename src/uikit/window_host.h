@@ -104,6 +104,10 @@ class IHostHandler {
   // Paint `dirty` (inside the back buffer, never empty) into the back buffer,
   // which keeps every pixel painted before: only dirty pixels need painting.
   virtual void Paint(const Rect& dirty, Bitmap& backBuffer) = 0;
+  // Windows: the system asks for one of the window's objects (WM_GETOBJECT's
+  // wParam and lParam, for the accessibility interface); true with *result
+  // set answers it, false leaves it to the system.
+  virtual bool AnswerObjectRequest(uintptr_t wParam, intptr_t lParam, intptr_t* result) { return false; }
 };
 
 // Sees a window's events just before its handler does, and each paint just

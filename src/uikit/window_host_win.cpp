@@ -450,6 +450,11 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       e.type = HostEventType::kDestroy;
       Deliver(hwnd, e);
       return 0;
+    case WM_GETOBJECT: {
+      intptr_t answer = 0;
+      if (w->handler->AnswerObjectRequest(wParam, lParam, &answer)) return answer;
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     case WM_NCDESTROY:
       LiveWindows().erase(hwnd);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

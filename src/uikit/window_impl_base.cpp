@@ -82,6 +82,7 @@ bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, 
   if (size.cx > 0 && size.cy > 0) options.size = size;
   if (!host_.Create(this, options)) return false;
   id_.store(host_.Id());
+  accessibility_ = std::make_unique<AccessibilityBridge>(pm_, host_, [this] { return GetAccessibleInfo(); });
   Live().push_back(this);
   const Size round = pm_.Window().roundCorner;
   if (round.cx > 0 || round.cy > 0) host_.SetRoundRegion(round);
@@ -311,6 +312,11 @@ void WindowImplBase::InvalidateHostDirty() {
 void WindowImplBase::AfterInput() {
   if (shown_) pm_.ProcessPostedNotifications();
   ArmTimer();
+  if (accessibility_) accessibility_->AfterEvent(ClockMs());
+}
+
+bool WindowImplBase::AnswerObjectRequest(uintptr_t wParam, intptr_t lParam, intptr_t* result) {
+  return accessibility_ && accessibility_->AnswerObjectRequest(wParam, lParam, result);
 }
 
 bool WindowImplBase::OnHostEvent(const HostEvent& e) {
@@ -374,6 +380,7 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
       if (e.timerId == kControlTimerId) armedDue_ = -1;  // fired: re-armed below
       break;
     case HostEventType::kPosted: {
+      if (accessibility_ && accessibility_->OnPosted(e.message)) break;
       bool custom = false;
       OnCustomMessage(e.message, e.wParam, e.lParam, &custom);
       handled = custom;
@@ -392,6 +399,7 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
       popupHost_.Destroy();
       nativeEdit_ = nullptr;
       pm_.SetInvalidateHook(nullptr);
+      accessibility_.reset();
       OnFinalMessage();
       return true;
     default:

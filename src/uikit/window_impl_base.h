@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "uikit/accessibility_bridge.h"
 #include "uikit/dialog_builder.h"
 #include "uikit/glyphs.h"
 #include "uikit/paint_manager.h"
@@ -94,6 +95,7 @@ class WindowImplBase : public IHostHandler,
   void Notify(Notification& msg) override;
   bool FilterKeyDown(int key) override;
   Control* CreateControl(const std::string& className) override;
+  bool AnswerObjectRequest(uintptr_t wParam, intptr_t lParam, intptr_t* result) override;
 
  protected:
   virtual std::string GetWindowClassName() const = 0;
@@ -122,6 +124,9 @@ class WindowImplBase : public IHostHandler,
   virtual bool OnDefaultKey(int key) { return false; }
   // The window is gone (the last call the base makes for it).
   virtual void OnFinalMessage() {}
+  // What the window is to a screen reader: by default its client area
+  // under its title; a prompt says it is a dialog, with its text.
+  virtual AccessibleWindowInfo GetAccessibleInfo() const { return AccessibleWindowInfo{}; }
 
  private:
   const SkinPackage* OpenSkin();
@@ -166,6 +171,8 @@ class WindowImplBase : public IHostHandler,
   bool modal_ = false;
   bool painting_ = false;
   int result_ = 0;
+  // Last, so readers' objects are cut off before the tree goes.
+  std::unique_ptr<AccessibilityBridge> accessibility_;
 };
 
 }  // namespace SkinUI

@@ -18,3 +18,4 @@ target_compile_definitions(uikit_skin_render_test PRIVATE SKINUI_RENDER_PACKAGE=
   SKINUI_RES_DIR="${render_host_prefix}${PROJECT_SOURCE_DIR}/res")
 add_dependencies(uikit_skin_render_test skin-render)
 quillon_add_test(uikit_edit_test SOURCES ${UIKIT_CORE_TEST_DIR}/edit_test.cpp LIBS skinui_core)
+quillon_add_test(uikit_accessibility_test SOURCES ${UIKIT_CORE_TEST_DIR}/accessibility_test.cpp LIBS skinui_core)

@@ -6,7 +6,7 @@ namespace skinart {
 
 const std::vector<Text>& Texts() {
   // 1-29: texts of the main window's layout; 30-49: texts of the prompt
-  // layouts; 101-111: texts the installer's code looks up itself
+  // layouts; 101-121: texts the installer's code looks up itself
   // (src/ui/ui_texts.h; 107 the toolkit's box for a skin it cannot load).
   static const std::vector<Text> texts = {
       {2, "Fast, private translation on your desktop", "快速、安心的桌面翻译工具", "快速、安心的桌面翻譯工具"},
@@ -67,6 +67,10 @@ const std::vector<Text>& Texts() {
        "安装包未通过签名校验：文件摘要不符", "安裝套件未通過簽章驗證：檔案摘要不符"},
       {117, "The installation package could not be read, so it was not started.",
        "安装包未通过签名校验：安装包无法读取", "安裝套件未通過簽章驗證：安裝套件無法讀取"},
+      {118, "Close", "关闭", "關閉"},
+      {119, "Minimize", "最小化", "縮到最小"},
+      {120, "Maximize", "最大化", "放到最大"},
+      {121, "Restore", "还原", "還原"},
   };
   return texts;
 }
