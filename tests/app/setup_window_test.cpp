@@ -199,6 +199,7 @@ TEST_F(SetupWindow, TheLanguageIsPickedFromTheOpenListAndTheKeyboardAloneInstall
   Click("languageCombo", 0);
   qt::ScreenRect list;
   ASSERT_TRUE(qt::WaitForWindow(L"", "MainWndPopup", 10000, &list));
+  pause(300);  // the moved window repainted under the list too
   Shot(qt::ScreenRect{window_.left, std::min(list.top, window_.top), window_.right, window_.bottom}, "dropdown-open");
   // As wide as the box, right above it. (The box's left edge follows the
   // width its label's text takes in the screen's font, so only nearly

@@ -18,6 +18,7 @@
 #include "../install/install_test_platform.h"
 #include "app/installer_config.h"
 #include "support/scratch_dir.h"
+#include "driven_window.h"
 #include "ui/main_controller.h"
 #include "ui/main_wnd.h"
 #include "uikit/automation.h"
@@ -30,7 +31,6 @@ using namespace SkinUI;
 using quillon_test::ScratchDir;
 
 constexpr int kWait = 8000;  // ms; only a bound
-constexpr unsigned kDriveMessage = kFirstPostedMessage + 500;
 // Our own copy: the uuid and oleacc libraries both define the symbol.
 const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
@@ -46,39 +46,7 @@ class CountingPipeline : public IMainPipeline {
   int* starts_;
 };
 
-// Runs `act` once from inside the window's loop when `ready` holds, so a
-// test can act while a modal prompt's loop blocks its own code.
-class DrivenWindow : public CMainWnd {
- public:
-  using CMainWnd::CMainWnd;
-  void WhenReady(std::function<bool()> ready, std::function<void()> act) {
-    auto turns = std::make_shared<int>(0);
-    onTurn_ = [this, ready, act, turns] {
-      if (!ready() && ++*turns < 500) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        PostCustomMessage(kDriveMessage);
-        return;
-      }
-      onTurn_ = nullptr;
-      act();
-    };
-    PostCustomMessage(kDriveMessage);
-  }
-
- protected:
-  intptr_t OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam, bool* handled) override {
-    if (message != kDriveMessage) return CMainWnd::OnCustomMessage(message, wParam, lParam, handled);
-    *handled = true;
-    if (onTurn_) {
-      auto turn = onTurn_;
-      turn();
-    }
-    return 0;
-  }
-
- private:
-  std::function<void()> onTurn_;
-};
+using ui_test::DrivenWindow;
 
 VARIANT Id(LONG id) {
   VARIANT v;

@@ -23,6 +23,7 @@
 #include "app/analytics_adapter.h"
 #include "app/installer_config.h"
 #include "support/scratch_dir.h"
+#include "driven_window.h"
 #include "ui/main_controller.h"
 #include "ui/sequence_controls.h"
 #include "uikit/automation.h"
@@ -56,43 +57,7 @@ class CountingPipeline : public IMainPipeline {
   int* downloadFailures_;
 };
 
-constexpr unsigned kDriveMessage = kFirstPostedMessage + 500;
-
-// The window with a test's turn in its queue: from inside a prompt's modal
-// run (which blocks the test's own code) the turn looks at the screen and
-// gives the real input.
-class DrivenWindow : public CMainWnd {
- public:
-  using CMainWnd::CMainWnd;
-  // Reposts itself until `ready` holds (bounded), then runs `act` once.
-  void WhenReady(std::function<bool()> ready, std::function<void()> act) {
-    auto turns = std::make_shared<int>(0);
-    onTurn_ = [this, ready, act, turns] {
-      if (!ready() && ++*turns < 500) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        PostCustomMessage(kDriveMessage);
-        return;
-      }
-      onTurn_ = nullptr;
-      act();
-    };
-    PostCustomMessage(kDriveMessage);
-  }
-
- protected:
-  intptr_t OnCustomMessage(unsigned message, uintptr_t wParam, intptr_t lParam, bool* handled) override {
-    if (message != kDriveMessage) return CMainWnd::OnCustomMessage(message, wParam, lParam, handled);
-    *handled = true;
-    if (onTurn_) {
-      auto turn = onTurn_;  // may replace itself
-      turn();
-    }
-    return 0;
-  }
-
- private:
-  std::function<void()> onTurn_;
-};
+using ui_test::DrivenWindow;
 
 class MainWindow : public ::testing::Test {
  protected:

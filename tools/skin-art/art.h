@@ -17,7 +17,7 @@ struct Image {
 // Every image of the package, in a stable order.
 std::vector<Image> DrawAll();
 
-// The colours the layouts repeat as text and fill colours, for the mock.
+// The colours the layouts repeat as text and fill colours.
 namespace palette {
 extern const uint32_t kBrand, kBrandHot, kBrandPushed, kInk, kMuted, kWhite, kTipInk, kLine, kSurface;
 }

@@ -3,8 +3,7 @@
 //   skin-art --preview FILE.png   a contact sheet of every image
 //   skin-art --zoom FILE.png      the small images magnified four times
 //   skin-art --language FILE      the package's language table
-//   skin-art --mock DIR [--font FILE]   each page and prompt composed from
-//                                 the images at their layout positions
+// The pages and prompts themselves are tools/skin-render's to draw.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -36,26 +35,24 @@ bool Save(const std::string& path, const skinart::Canvas& c, size_t* bytes = nul
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: skin-art [--out DIR] [--preview FILE.png] [--zoom FILE.png] [--language FILE] [--mock DIR [--font FILE]]\n");
+  std::fprintf(stderr, "usage: skin-art [--out DIR] [--preview FILE.png] [--zoom FILE.png] [--language FILE]\n");
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string out, preview, zoom, mock, language, font = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  std::string out, preview, zoom, language;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (i + 1 >= argc) return Usage();
     if (a == "--out") out = argv[++i];
     else if (a == "--preview") preview = argv[++i];
-    else if (a == "--mock") mock = argv[++i];
     else if (a == "--zoom") zoom = argv[++i];
     else if (a == "--language") language = argv[++i];
-    else if (a == "--font") font = argv[++i];
     else return Usage();
   }
-  if (out.empty() && preview.empty() && mock.empty() && language.empty() && zoom.empty()) return Usage();
+  if (out.empty() && preview.empty() && language.empty() && zoom.empty()) return Usage();
 
   std::vector<skinart::Image> images = skinart::DrawAll();
   if (!out.empty()) {
@@ -84,10 +81,6 @@ int main(int argc, char** argv) {
   }
   if (!zoom.empty() && !Save(zoom, skinart::ZoomSheet(images, 4))) {
     std::fprintf(stderr, "skin-art: cannot write %s\n", zoom.c_str());
-    return 1;
-  }
-  if (!mock.empty() && (!MakeDirs(mock) || !skinart::WriteMocks(images, mock, font))) {
-    std::fprintf(stderr, "skin-art: cannot write the mocks into %s\n", mock.c_str());
     return 1;
   }
   return 0;

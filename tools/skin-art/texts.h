@@ -1,5 +1,5 @@
 // The installer's localised texts: written out as the package's
-// "language.json" and used by the page mocks.
+// "language.json".
 #pragma once
 
 #include <string>
