@@ -199,24 +199,24 @@ size_t Edit::PositionAt(int x) const {
   return text_.size();
 }
 
-NativeEditSpec Edit::NativeSpec() const {
-  NativeEditSpec spec;
-  spec.rect = NativeRect();
-  spec.text = text_;
+NativeEditLook Edit::NativeLook() const {
+  NativeEditLook look;
+  look.rect = NativeRect();
+  look.text = text_;
   if (manager_) {
     const FontSpec& font = manager_->Fonts().Get(font_);
-    spec.fontFace = font.face;
-    spec.fontSize = font.size;
-    spec.bold = font.bold;
-    spec.textColor = textColor_ ? textColor_ : manager_->Window().defaultFontColor;
+    look.fontFace = font.face;
+    look.fontSize = font.size;
+    look.bold = font.bold;
+    look.textColor = textColor_ ? textColor_ : manager_->Window().defaultFontColor;
   }
-  spec.bkColor = bkColor_ ? bkColor_ : 0xFFFFFFFF;
-  spec.maxChars = maxChar_;
-  spec.password = password_;
-  spec.readOnly = readOnly_;
+  look.bkColor = bkColor_ ? bkColor_ : 0xFFFFFFFF;
+  look.maxChars = maxChar_;
+  look.password = password_;
+  look.readOnly = readOnly_;
   // Asked for while the focus arrives, before OnSetFocus selects the text.
-  spec.selectAll = manager_ && manager_->FocusFromKeyboard();
-  return spec;
+  look.selectAll = manager_ && manager_->FocusFromKeyboard();
+  return look;
 }
 
 void Edit::SetNativeActive(bool active) {

@@ -1,6 +1,6 @@
 // A single-line text field. Where the window host has a native edit field
 // (Windows) the window lays it over the control while the control has the
-// focus (NativeSpec) and hands its text back through SetText. Everywhere
+// focus (NativeLook) and hands its text back through SetText. Everywhere
 // else the control is a complete field of its own: a blinking caret, a
 // selection made with the mouse or with Shift and the keys, the clipboard,
 // horizontal scrolling that keeps the caret in view, and the input method's
@@ -64,7 +64,7 @@ class Edit : public Label {
 
   // The native field's look and text, and whether one is laid over the
   // control now (it then paints only its frame).
-  NativeEditSpec NativeSpec() const;
+  NativeEditLook NativeLook() const;
   Rect NativeRect() const { return rect_.Deflate(textPadding_); }
   void SetNativeActive(bool active);
   bool IsNativeActive() const { return native_; }

@@ -156,7 +156,7 @@ struct HostOptions {
 };
 
 // What the native edit field laid over an Edit control looks like.
-struct NativeEditSpec {
+struct NativeEditLook {
   Rect rect;                  // client coordinates: the control less its text padding
   std::string text;           // UTF-8
   std::string fontFace;       // UTF-8 family name
@@ -267,11 +267,11 @@ class WindowHost {
   void StartTextInput(const Rect& caret);
   void StopTextInput();
 
-  // Windows: a native edit field laid over spec.rect, given the keyboard
+  // Windows: a native edit field laid over look.rect, given the keyboard
   // focus, its text read back with NativeEditText; Return, Escape and Tab
   // inside it arrive as kNativeEditKey. False where the platform has none
   // (Linux), and the control edits by itself.
-  bool BeginNativeEdit(const NativeEditSpec& spec);
+  bool BeginNativeEdit(const NativeEditLook& look);
   bool NativeEditActive() const;
   std::string NativeEditText() const;
   // Removes the field and gives the keyboard back to the window.

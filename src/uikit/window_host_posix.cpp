@@ -900,7 +900,7 @@ void WindowHost::StopTextInput() { SDL_StopTextInput(); }
 
 // Linux has no native field the toolkit would want: the Edit control is a
 // complete field of its own there.
-bool WindowHost::BeginNativeEdit(const NativeEditSpec&) { return false; }
+bool WindowHost::BeginNativeEdit(const NativeEditLook&) { return false; }
 bool WindowHost::NativeEditActive() const { return false; }
 std::string WindowHost::NativeEditText() const { return {}; }
 void WindowHost::EndNativeEdit() {}

@@ -816,12 +816,12 @@ void WindowHost::StartTextInput(const Rect& caret) {
 
 void WindowHost::StopTextInput() {}
 
-bool WindowHost::BeginNativeEdit(const NativeEditSpec& spec) {
+bool WindowHost::BeginNativeEdit(const NativeEditLook& look) {
   Impl* w = impl_.get();
-  if (!w->hwnd || spec.rect.IsEmpty()) return false;
+  if (!w->hwnd || look.rect.IsEmpty()) return false;
   EndNativeEdit();
-  const std::wstring face = Widen(spec.fontFace);
-  HFONT font = CreateFontW(-std::max(spec.fontSize, 1), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+  const std::wstring face = Widen(look.fontFace);
+  HFONT font = CreateFontW(-std::max(look.fontSize, 1), 0, 0, 0, look.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, face.c_str());
   if (!font) return false;
@@ -833,17 +833,17 @@ bool WindowHost::BeginNativeEdit(const NativeEditSpec& spec) {
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(w->hwnd, dc);
-  const Rect& r = spec.rect;
+  const Rect& r = look.rect;
   const int height = std::min<int>(std::max<LONG>(tm.tmHeight, 1), r.Height());
   const int top = r.top + (r.Height() - height) / 2;
 
   DWORD style = WS_CHILD | WS_VISIBLE | ES_LEFT | ES_AUTOHSCROLL;
-  if (spec.password) style |= ES_PASSWORD;
-  if (spec.readOnly) style |= ES_READONLY;
-  const std::wstring text = Widen(spec.text);
+  if (look.password) style |= ES_PASSWORD;
+  if (look.readOnly) style |= ES_READONLY;
+  const std::wstring text = Widen(look.text);
   w->edit.font = font;
-  w->edit.text = ToColorRef(spec.textColor);
-  w->edit.back = ToColorRef(spec.bkColor);
+  w->edit.text = ToColorRef(look.textColor);
+  w->edit.back = ToColorRef(look.bkColor);
   w->edit.brush = CreateSolidBrush(w->edit.back);
   // Created hidden so that its first paint already has our colours.
   HWND edit = CreateWindowExW(0, L"EDIT", text.c_str(), style & ~WS_VISIBLE, r.left, top, r.Width(), height, w->hwnd,
@@ -858,11 +858,11 @@ bool WindowHost::BeginNativeEdit(const NativeEditSpec& spec) {
   SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NativeEditProc));
   SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
-  SendMessageW(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(spec.maxChars, 0)), 0);
+  SendMessageW(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(look.maxChars, 0)), 0);
   // A field reached with the keyboard offers its text for typing over;
   // one clicked into continues it.
   const LPARAM end = static_cast<LPARAM>(text.size());
-  SendMessageW(edit, EM_SETSEL, spec.selectAll ? 0 : static_cast<WPARAM>(end), end);
+  SendMessageW(edit, EM_SETSEL, look.selectAll ? 0 : static_cast<WPARAM>(end), end);
   ShowWindow(edit, SW_SHOW);
   SetFocus(edit);
   return true;

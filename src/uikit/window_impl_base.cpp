@@ -224,7 +224,7 @@ void WindowImplBase::PopupHandler::Paint(const Rect& dirty, Bitmap& backBuffer) 
 }
 
 void WindowImplBase::BeginEditing(Edit* edit) {
-  if (host_.BeginNativeEdit(edit->NativeSpec())) {
+  if (host_.BeginNativeEdit(edit->NativeLook())) {
     nativeEdit_ = edit;
     edit->SetNativeActive(true);
     return;

@@ -200,16 +200,16 @@ TEST_F(WindowHostTest, ClipboardCarriesTextBeyondAsciiBothWays) {
 class NativeEditTest : public WindowHostTest {
  protected:
   static constexpr Argb kFieldBack = 0xFFFFF0C0;
-  NativeEditSpec Spec() const {
-    NativeEditSpec spec;
-    spec.rect = Rect{20, 40, 220, 72};
-    spec.text = "abc";
-    spec.fontFace = "Tahoma";
-    spec.fontSize = 14;
-    spec.textColor = 0xFF102030;
-    spec.bkColor = kFieldBack;
-    spec.maxChars = 8;
-    return spec;
+  NativeEditLook Spec() const {
+    NativeEditLook look;
+    look.rect = Rect{20, 40, 220, 72};
+    look.text = "abc";
+    look.fontFace = "Tahoma";
+    look.fontSize = 14;
+    look.textColor = 0xFF102030;
+    look.bkColor = kFieldBack;
+    look.maxChars = 8;
+    return look;
   }
   void WaitForText(WindowHost& host, const std::string& text) {
     EXPECT_TRUE(Automation::WaitFor([&] { return host.NativeEditText() == text; }, kWait))
@@ -226,23 +226,23 @@ TEST_F(NativeEditTest, TheSystemsFieldEditsOverTheWindowAndHandsBackTheWindowsKe
   WindowHost host;
   Recorder rec;
   Open(host, rec, Size{260, 120}, Point{60, 60});
-  const NativeEditSpec spec = Spec();
-  if (!host.BeginNativeEdit(spec)) GTEST_SKIP() << "no native edit field on this platform";
+  const NativeEditLook look = Spec();
+  if (!host.BeginNativeEdit(look)) GTEST_SKIP() << "no native edit field on this platform";
   ASSERT_TRUE(host.NativeEditActive());
 
   // A child window of its own over the rectangle, one line tall, centred.
   Rect field;
   ASSERT_TRUE(Automation::NativeEditRect(host, &field));
-  EXPECT_EQ(field.left, spec.rect.left);
-  EXPECT_EQ(field.right, spec.rect.right);
+  EXPECT_EQ(field.left, look.rect.left);
+  EXPECT_EQ(field.right, look.rect.right);
   EXPECT_GT(field.Height(), 10);
-  EXPECT_LE(field.Height(), spec.rect.Height());
-  EXPECT_LE(std::abs((field.top - spec.rect.top) - (spec.rect.bottom - field.bottom)), 1);
+  EXPECT_LE(field.Height(), look.rect.Height());
+  EXPECT_LE(std::abs((field.top - look.rect.top) - (look.rect.bottom - field.bottom)), 1);
   EXPECT_TRUE(Automation::HoldsKeyboard(host));
 
-  // Painted with the spec's colours, and still there once we have painted
+  // Painted with the look's colours, and still there once we have painted
   // the window under it again.
-  const Point blank{spec.rect.right - 3, (field.top + field.bottom) / 2};
+  const Point blank{look.rect.right - 3, (field.top + field.bottom) / 2};
   ASSERT_TRUE(Automation::WaitFor(
       [&] {
         const Bitmap shot = Automation::CaptureWindow(host);
@@ -256,7 +256,7 @@ TEST_F(NativeEditTest, TheSystemsFieldEditsOverTheWindowAndHandsBackTheWindowsKe
   ASSERT_FALSE(shot.IsEmpty());
   EXPECT_EQ(shot.At(blank.x, blank.y), kFieldBack);
   EXPECT_EQ(shot.At(10, 10), kBase);
-  EXPECT_EQ(shot.At(blank.x, spec.rect.top), kBase);  // above the one line, the window's own
+  EXPECT_EQ(shot.At(blank.x, look.rect.top), kBase);  // above the one line, the window's own
   int inked = 0;  // the text's pixels, in the text colour's neighbourhood
   for (int x = field.left; x < field.left + 30; ++x)
     for (int y = field.top; y < field.bottom; ++y) inked += shot.At(x, y) != kFieldBack;
@@ -300,27 +300,27 @@ TEST_F(NativeEditTest, PasswordAndReadOnlyFieldsAndTheClipboardAreTheSystems) {
   WindowHost host;
   Recorder rec;
   Open(host, rec, Size{260, 120}, Point{60, 60});
-  NativeEditSpec spec = Spec();
-  spec.text = "copy me \xe2\x82\xac";
-  spec.maxChars = 0;  // no cap: the paste makes it longer than Spec()'s
-  if (!host.BeginNativeEdit(spec)) GTEST_SKIP() << "no native edit field on this platform";
+  NativeEditLook look = Spec();
+  look.text = "copy me \xe2\x82\xac";
+  look.maxChars = 0;  // no cap: the paste makes it longer than Spec()'s
+  if (!host.BeginNativeEdit(look)) GTEST_SKIP() << "no native edit field on this platform";
   // Ctrl+A is not every system field's: Home and Shift+End select.
   ASSERT_TRUE(Automation::PressKey(kKeyHome));
   ASSERT_TRUE(Automation::PressKey(kKeyEnd, kModShift));
   ASSERT_TRUE(WindowHost::SetClipboardText("before"));
   ASSERT_TRUE(Automation::PressKey('C', kModControl));
-  EXPECT_TRUE(Automation::WaitFor([&] { return WindowHost::ClipboardText() == spec.text; }, kWait))
+  EXPECT_TRUE(Automation::WaitFor([&] { return WindowHost::ClipboardText() == look.text; }, kWait))
       << WindowHost::ClipboardText();
   ASSERT_TRUE(WindowHost::SetClipboardText(" pasted \xc3\xbc"));
   ASSERT_TRUE(Automation::PressKey(kKeyEnd));
   ASSERT_TRUE(Automation::PressKey('V', kModControl));
-  WaitForText(host, spec.text + " pasted \xc3\xbc");
+  WaitForText(host, look.text + " pasted \xc3\xbc");
 
   // A new field replaces the open one; a password shows no text and
   // copies none, a read-only field takes no typing.
-  spec.text = "secret";
-  spec.password = true;
-  ASSERT_TRUE(host.BeginNativeEdit(spec));
+  look.text = "secret";
+  look.password = true;
+  ASSERT_TRUE(host.BeginNativeEdit(look));
   Rect field;
   ASSERT_TRUE(Automation::NativeEditRect(host, &field));
   ASSERT_TRUE(WindowHost::SetClipboardText("kept"));
@@ -331,17 +331,17 @@ TEST_F(NativeEditTest, PasswordAndReadOnlyFieldsAndTheClipboardAreTheSystems) {
   WaitForText(host, "!");
   EXPECT_EQ(WindowHost::ClipboardText(), "kept");
 
-  spec.password = false;
-  spec.readOnly = true;
-  spec.text = "fixed";
-  ASSERT_TRUE(host.BeginNativeEdit(spec));
+  look.password = false;
+  look.readOnly = true;
+  look.text = "fixed";
+  ASSERT_TRUE(host.BeginNativeEdit(look));
   ASSERT_TRUE(Automation::TypeText("xyz"));
   ASSERT_TRUE(Automation::PressKey(kKeyBack));
   ASSERT_TRUE(Automation::PressKey(kKeyReturn));
   ASSERT_TRUE(Automation::WaitFor([&] { return EditKey(rec, kKeyReturn) != nullptr; }, kWait));
   EXPECT_EQ(host.NativeEditText(), "fixed");
   // Its background is still ours (a read-only field asks another message).
-  const Point blank{spec.rect.right - 3, (field.top + field.bottom) / 2};
+  const Point blank{look.rect.right - 3, (field.top + field.bottom) / 2};
   EXPECT_TRUE(Automation::WaitFor(
       [&] {
         const Bitmap shot = Automation::CaptureWindow(host);
