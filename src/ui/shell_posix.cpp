@@ -106,15 +106,18 @@ bool BrowseForFolder(void* /*owner*/, const std::wstring& title, const std::wstr
   // The window keeps painting and its timers keep running while the
   // chooser is open: the loop turns here until the child ends.
   std::string chosen;
-  bool exited = false, gaveUp = false;
-  int status = 0;
-  char buffer[4096];
-  while (!exited) {
+  auto drain = [&] {
+    char buffer[4096];
     for (;;) {
       const ssize_t n = read(out[0], buffer, sizeof buffer);
       if (n > 0 && chosen.size() < 65536) chosen.append(buffer, static_cast<size_t>(n));  // no path is longer
       if (n <= 0 && !(n < 0 && errno == EINTR)) break;
     }
+  };
+  bool exited = false, gaveUp = false;
+  int status = 0;
+  while (!exited) {
+    drain();
     const pid_t done = waitpid(child, &status, WNOHANG);
     if (done == child || (done < 0 && errno != EINTR)) {
       exited = true;
@@ -128,11 +131,7 @@ bool BrowseForFolder(void* /*owner*/, const std::wstring& title, const std::wstr
       exited = true;
     }
   }
-  for (;;) {  // what the child wrote just before it ended
-    const ssize_t n = read(out[0], buffer, sizeof buffer);
-    if (n > 0 && chosen.size() < 65536) chosen.append(buffer, static_cast<size_t>(n));
-    if (n <= 0 && !(n < 0 && errno == EINTR)) break;
-  }
+  drain();  // what the child wrote just before it ended
   close(out[0]);
   while (!chosen.empty() && (chosen.back() == '\n' || chosen.back() == '\r')) chosen.pop_back();
   if (gaveUp || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || chosen.empty() || chosen[0] != '/') return false;

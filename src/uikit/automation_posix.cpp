@@ -200,9 +200,8 @@ bool TypeCharacter(Display* d, char32_t c) {
   if (shifted && shift) XTestFakeKeyEvent(d, shift, False, CurrentTime);
   XSync(d, False);
   if (remapped) {
-    // The press is read with the mapping of its time; a short pause lets
-    // the client see it before the key code is freed again.
-    XSync(d, False);
+    // Synced above, so the press went out under the borrowed mapping
+    // before the key code is freed again.
     KeySym none[2] = {NoSymbol, NoSymbol};
     XChangeKeyboardMapping(d, code, 2, none, 1);
     XSync(d, False);

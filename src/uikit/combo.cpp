@@ -169,10 +169,15 @@ void Combo::OnMouseDown(Point p) {
   if (enabled_) SetDropped(!dropped_);
 }
 
+// F4 and Alt with an arrow open and close the list, as the system's do.
+bool Combo::IsDropKey(int key) const {
+  const int mods = manager_ ? manager_->KeyModifiers() : 0;
+  return key == kKeyF4 || ((mods & kModAlt) && (key == kKeyDown || key == kKeyUp));
+}
+
 bool Combo::OnKeyDown(int key) {
   if (!enabled_) return false;
-  const int mods = manager_ ? manager_->KeyModifiers() : 0;
-  if (key == kKeyF4 || ((mods & kModAlt) && (key == kKeyDown || key == kKeyUp))) {
+  if (IsDropKey(key)) {
     SetDropped(!dropped_);
     return true;
   }
@@ -187,12 +192,14 @@ bool Combo::OnKeyDown(int key) {
 }
 
 bool Combo::PopupKeyDown(int key) {
-  const int mods = manager_ ? manager_->KeyModifiers() : 0;
+  if (IsDropKey(key)) {
+    SetDropped(false);
+    return true;
+  }
   const int last = GetCount() - 1;
   switch (key) {
     case kKeyUp:
     case kKeyDown:
-      if (mods & kModAlt) break;
       SetHotItem(hotItem_ < 0 ? std::max(cur_, 0) : std::max(0, std::min(last, hotItem_ + (key == kKeyUp ? -1 : 1))));
       return true;
     case kKeyHome: SetHotItem(0); return true;
@@ -205,13 +212,8 @@ bool Combo::PopupKeyDown(int key) {
     }
     case kKeyEscape: SetDropped(false); return true;
     case kKeyTab: SetDropped(false); return false;  // the focus moves on as well
-    default: break;
+    default: return false;
   }
-  if (key == kKeyF4 || ((mods & kModAlt) && (key == kKeyDown || key == kKeyUp))) {
-    SetDropped(false);
-    return true;
-  }
-  return false;
 }
 
 void Combo::OnMouseWheel(Point p, int delta) {

@@ -50,6 +50,7 @@ class Combo : public Container, private IPopupUI {
   int ItemHeight() const;
   uint32_t ItemColour(const PaintContext& ctx) const;
   void SetHotItem(int index);
+  bool IsDropKey(int key) const;
 
   // The open list, as the manager's popup.
   Control* PopupControl() override { return this; }

@@ -406,21 +406,18 @@ void Edit::PaintText(PaintContext& ctx) {
   };
   // The selection of the committed text (positions after the caret move by
   // the unfinished text shown before them).
-  if (caret_ != anchor_ && focused_) {
-    auto shift = [&](size_t p) { return p > caret_ ? p + composition_.size() : p; };
-    const int x0 = xAt(shift(SelectionStart())), x1 = xAt(shift(SelectionEnd()));
-    ctx.surface.FillRect({left + x0, top, left + x1, top + lineHeight}, 0xFF3390FF);
-  }
+  const bool selected = caret_ != anchor_ && focused_;
+  auto screenX = [&](size_t p) { return left + xAt(p > caret_ ? p + composition_.size() : p); };
+  const int x0 = selected ? screenX(SelectionStart()) : 0, x1 = selected ? screenX(SelectionEnd()) : 0;
+  if (selected) ctx.surface.FillRect({x0, top, x1, top + lineHeight}, 0xFF3390FF);
   const uint32_t colour = CurrentTextColor(ctx);
   // Drawn as one unclipped line from the scrolled-out left edge; the field
   // clips it.
   const Rect line{left, area.top, left + run.xs.back() + 1, area.bottom};
-  if (caret_ == anchor_ || !focused_) {
+  if (!selected) {
     DrawText(ctx.surface, *ctx.glyphs, font, run.shown, line, colour, kTextSingleLine | kTextVCenter);
   } else {
     // Selected text in white over the highlight, the rest in the text colour.
-    auto shift = [&](size_t p) { return p > caret_ ? p + composition_.size() : p; };
-    const int x0 = left + xAt(shift(SelectionStart())), x1 = left + xAt(shift(SelectionEnd()));
     {
       ClipScope outside(ctx.surface, {area.left, area.top, x0, area.bottom});
       DrawText(ctx.surface, *ctx.glyphs, font, run.shown, line, colour, kTextSingleLine | kTextVCenter);

@@ -372,8 +372,7 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
       handled = false;
       break;
     case HostEventType::kShow:
-      if (e.active) shown_ = true;
-      else pm_.ClosePopup();
+      if (!e.active) pm_.ClosePopup();
       handled = false;
       break;
     case HostEventType::kTimer:

@@ -40,6 +40,15 @@ class SetupWindow : public setup_test::SetupFixture {
     child_->Start(qt::Quoted(setup_) + (arguments.empty() ? L"" : L" " + arguments));
     return qt::WaitForWindow(qt::kMainTitle, qt::kMainClass, kWindowMs, &window_);
   }
+  // The custom page, and a click into its folder field.
+  void OpenFolderField() {
+    Click("customeBtn", 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Click("installDirEdit", 1);
+    // The click focuses the field (and turns text input on) in the
+    // installer's own time: a user's keys come later than a program's.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
   // Waits (bounded) for the installer to exit; its exit code.
   bool Exited(uint32_t* code, uint32_t ms = 60000) { return child_->WaitFor(ms, code); }
 
@@ -138,12 +147,7 @@ TEST_F(SetupWindow, TheCustomPageInstallsIntoAnotherFolder) {
   qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
   Config(server.ShortUrl(), L"-demo-startup=NonStartup");
   ASSERT_TRUE(Start());
-  Click("customeBtn", 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  Click("installDirEdit", 1);
-  // The click focuses the field (and turns text input on) in the
-  // installer's own time: a user's keys come later than a program's.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  OpenFolderField();
   ASSERT_TRUE(SkinUI::Automation::PressKey(SkinUI::kKeyEnd));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   ASSERT_TRUE(qt::TypeText("2"));
@@ -239,10 +243,7 @@ TEST_F(SetupWindow, TheFolderTypedAndCorrectedWithTheKeysIsWhereItInstalls) {
   qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
   Config(server.ShortUrl(), L"-demo-startup=NonStartup");
   ASSERT_TRUE(Start());
-  Click("customeBtn", 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  Click("installDirEdit", 1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  OpenFolderField();
   using SkinUI::Automation::PressKey;
   const std::string base = (scratch_.Path() / "typed").string();
   const std::string sep = qt::ExecutableSuffix().empty() ? "/" : "\\";
