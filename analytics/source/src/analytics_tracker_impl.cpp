@@ -232,6 +232,8 @@ std::string AnalyticsTrackerImpl::getPrimaryDistinctId() {
 
 int AnalyticsTrackerImpl::pendingForTest() const { return submission_->pending.load(); }
 
+void AnalyticsTrackerImpl::waitIdleForTest() const { submission_->WaitIdle(); }
+
 std::shared_ptr<AnalyticsTracker> CreateAnalyticsTracker(const KxTrackerParams& params) {
   try {
     std::unique_ptr<AnalyticsTrackerImpl> impl(new AnalyticsTrackerImpl(params));

@@ -71,6 +71,9 @@ class AnalyticsTrackerImpl : public AnalyticsTracker {
 
   // Tests: submissions since the last successful flush.
   int pendingForTest() const;
+  // Tests: returns once the submissions running on their own threads have
+  // ended (bounded as the destructor's wait is).
+  void waitIdleForTest() const;
   const AnalyticsPaths& pathsForTest() const { return paths_; }
 
  private:
