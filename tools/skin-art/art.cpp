@@ -118,8 +118,8 @@ void Header(Canvas& c, float bottom) {
   }
 }
 
-Canvas Background(float header, bool bottomBar) {
-  Canvas c(kWinW, kWinH);
+Canvas Background(float header, bool bottomBar, int scale) {
+  Canvas c(kWinW, kWinH, scale);
   c.Clear(Solid(C(kWhite)));
   if (bottomBar) {
     c.Fill(RoundRect(-10, kBottomBarTop, kWinW + 10, kWinH + 10, 0), C(kSurface));
@@ -129,8 +129,8 @@ Canvas Background(float header, bool bottomBar) {
   return c;
 }
 
-Canvas Logo() {
-  Canvas c(kLogo, kLogo);
+Canvas Logo(int scale) {
+  Canvas c(kLogo, kLogo, scale);
   float m = 4;
   Shape tile = RoundRect(m, m, kLogo - m, kLogo - m, 17);
   c.Shadow(tile, C(0x10123A, 0.28f), 4, 0, 1.5f);
@@ -149,8 +149,8 @@ Canvas Logo() {
   return c;
 }
 
-Canvas Finished() {
-  Canvas c(kFinished, kFinished);
+Canvas Finished(int scale) {
+  Canvas c(kFinished, kFinished, scale);
   float h = kFinished / 2.0f;
   c.Fill(Circle(h, h, h - 0.5f), C(kAccent, 0.16f));
   c.Fill(Circle(h, h, h - 7), Linear(0, 0, C(0x2CCFB9), kFinished, kFinished, C(kAccent)));
@@ -158,8 +158,8 @@ Canvas Finished() {
   return c;
 }
 
-Canvas Spinner(int frame) {
-  Canvas c(kSpinner, kSpinner);
+Canvas Spinner(int frame, int scale) {
+  Canvas c(kSpinner, kSpinner, scale);
   float h = kSpinner / 2.0f, hw = kSpinnerStroke / 2;
   c.Fill(Ring(Circle(h, h, kSpinnerRadius), hw), C(kBrand, 0.12f));
   // The head turns 360 / frames degrees a frame, so frame N wraps to 0.
@@ -178,8 +178,8 @@ Canvas Spinner(int frame) {
   return c;
 }
 
-Canvas ClosingRing(int frame) {
-  Canvas c(kSpinner, kSpinner);
+Canvas ClosingRing(int frame, int scale) {
+  Canvas c(kSpinner, kSpinner, scale);
   float h = kSpinner / 2.0f, hw = kSpinnerStroke / 2;
   c.Fill(Ring(Circle(h, h, kSpinnerRadius), hw), C(kBrand, 0.12f));
   // Eased out, so the ring slows as it meets its start; the last frame is
@@ -194,8 +194,8 @@ Canvas ClosingRing(int frame) {
   return c;
 }
 
-Canvas Check(bool ticked) {
-  Canvas c(kCheck, kCheck);
+Canvas Check(bool ticked, int scale) {
+  Canvas c(kCheck, kCheck, scale);
   Shape box = RoundRect(0.5f, 0.5f, kCheck - 0.5f, kCheck - 0.5f, 3.5f);
   if (ticked) {
     c.Fill(box, C(kBrand));
@@ -206,24 +206,24 @@ Canvas Check(bool ticked) {
   return c;
 }
 
-Canvas TipBubble() {
-  Canvas c(48, 30);
+Canvas TipBubble(int scale) {
+  Canvas c(48, 30, scale);
   Shape s = Union(RoundRect(0.5f, 6, 47.5f, 29.5f, 5), Polygon({7.5f, 6.8f, 14, 0.6f, 20.5f, 6.8f}));
   FillBordered(c, s, C(kTipFill), C(kTipLine), 1);
   return c;
 }
 
 // state: 1 normal, 2 hot, 3 pushed.
-Canvas BigButton(int state) {
-  Canvas c(kBigBtnW, kBigBtnH);
+Canvas BigButton(int state, int scale) {
+  Canvas c(kBigBtnW, kBigBtnH, scale);
   uint32_t top = state == 1 ? kBrandHot : state == 2 ? 0x5F58F0 : kBrand;
   uint32_t bottom = state == 1 ? kBrand : state == 2 ? kBrandHot : kBrandPushed;
   c.Fill(RoundRect(0, 0, kBigBtnW, kBigBtnH, kBigBtnRadius), Linear(0, 0, C(top), 0, kBigBtnH, C(bottom)));
   return c;
 }
 
-Canvas DirButton(int state) {
-  Canvas c(kDirBtnW, kDirBtnH);
+Canvas DirButton(int state, int scale) {
+  Canvas c(kDirBtnW, kDirBtnH, scale);
   Shape box = RoundRect(0.5f, 0.5f, kDirBtnW - 0.5f, kDirBtnH - 0.5f, kBoxRadius);
   Rgba fill = state == 1 ? C(kWhite) : Mix(C(kWhite), C(kBrand), state == 2 ? 0.06f : 0.12f);
   Rgba line = state == 1 ? C(kLine) : Mix(C(kWhite), C(kBrand), state == 2 ? 0.55f : 0.8f);
@@ -234,8 +234,8 @@ Canvas DirButton(int state) {
 }
 
 // The prompts' second button: the outline of the folder button, plain.
-Canvas SecondaryButton(int state) {
-  Canvas c(48, 32);
+Canvas SecondaryButton(int state, int scale) {
+  Canvas c(48, 32, scale);
   Shape box = RoundRect(0.5f, 0.5f, 47.5f, 31.5f, kBoxRadius);
   Rgba fill = state == 1 ? C(kWhite) : Mix(C(kWhite), C(kBrand), state == 2 ? 0.06f : 0.12f);
   Rgba line = state == 1 ? C(kLine) : Mix(C(kWhite), C(kBrand), state == 2 ? 0.55f : 0.8f);
@@ -243,8 +243,8 @@ Canvas SecondaryButton(int state) {
   return c;
 }
 
-Canvas CustomButton(int state) {
-  Canvas c(kCustomW, kCustomH);
+Canvas CustomButton(int state, int scale) {
+  Canvas c(kCustomW, kCustomH, scale);
   Shape pill = RoundRect(0.5f, 0.5f, kCustomW - 0.5f, kCustomH - 0.5f, kCustomH / 2.0f);
   Rgba fill = state == 1 ? C(kWhite, 0) : C(kBrand, 0.08f);
   c.Fill(Ring(pill, 0.5f), C(kBrand, state == 1 ? 0.45f : 1.0f));
@@ -252,8 +252,8 @@ Canvas CustomButton(int state) {
   return c;
 }
 
-Canvas BackButton(int state) {
-  Canvas c(kBackW, kBackH);
+Canvas BackButton(int state, int scale) {
+  Canvas c(kBackW, kBackH, scale);
   // Only the chevron's disc lights up: the text beside it is measured at run
   // time and the stretched middle of this image stays clear.
   if (state > 1) c.Fill(Circle(12, 12, 11.5f), C(kWhite, state == 2 ? 0.16f : 0.26f));
@@ -261,30 +261,30 @@ Canvas BackButton(int state) {
   return c;
 }
 
-Canvas EditBox() {
-  Canvas c(48, 36);
+Canvas EditBox(int scale) {
+  Canvas c(48, 36, scale);
   FillBordered(c, RoundRect(0.5f, 0.5f, 47.5f, 35.5f, kBoxRadius), C(kWhite), C(kLine), 1);
   return c;
 }
 
-Canvas ProgressPart(bool fill) {
-  Canvas c(24, 8);
+Canvas ProgressPart(bool fill, int scale) {
+  Canvas c(24, 8, scale);
   Shape pill = RoundRect(0, 0, 24, 8, 4);
   if (fill) c.Fill(pill, Linear(0, 0, C(kBrandHot), 0, 8, C(kBrand)));
   else c.Fill(pill, C(kTrack));
   return c;
 }
 
-Canvas ComboBox() {
-  Canvas c(40, 26);
+Canvas ComboBox(int scale) {
+  Canvas c(40, 26, scale);
   FillBordered(c, RoundRect(0.5f, 0.5f, 39.5f, 25.5f, 5), C(kWhite), C(kLine), 1);
   c.Fill(Polyline({26.5f, 11, 30, 14.5f, 33.5f, 11}, 0.9f), C(kMuted));
   return c;
 }
 
 // Title buttons of the main window: white glyphs on the brand header.
-Canvas TitleButton(bool close, int state) {
-  Canvas c(kTitleBtnW, kTitleBtnH);
+Canvas TitleButton(bool close, int state, int scale) {
+  Canvas c(kTitleBtnW, kTitleBtnH, scale);
   Shape plate = RoundRect(2, 2, kTitleBtnW - 2, kTitleBtnH - 2, 6);
   if (close && state > 1) c.Fill(plate, C(state == 2 ? kDanger : kDangerPushed));
   else if (state > 1) c.Fill(plate, C(kWhite, state == 2 ? 0.16f : 0.26f));
@@ -295,22 +295,22 @@ Canvas TitleButton(bool close, int state) {
 }
 
 // The prompts' close button: a quiet glyph on white.
-Canvas PromptClose(int state) {
-  Canvas c(kPromptCloseW, kPromptCloseH);
+Canvas PromptClose(int state, int scale) {
+  Canvas c(kPromptCloseW, kPromptCloseH, scale);
   if (state > 1) c.Fill(RoundRect(2, 1, kPromptCloseW - 2, kPromptCloseH - 1, 5), C(state == 2 ? 0xEEF0F5 : 0xE1E4EC));
   c.Fill(Cross(kPromptCloseW / 2.0f, kPromptCloseH / 2.0f, 4, 0.8f), C(state == 1 ? kMuted : kInk));
   return c;
 }
 
-Canvas IconQuestion() {
-  Canvas c(kIcon, kIcon);
+Canvas IconQuestion(int scale) {
+  Canvas c(kIcon, kIcon, scale);
   c.Fill(Circle(20, 20, 18), Linear(0, 0, C(kBrandHot), 0, 40, C(kBrand)));
   c.Fill(QuestionMark(20, 20, 24, 1.8f), C(kWhite));
   return c;
 }
 
-Canvas IconWarning() {
-  Canvas c(kIcon, kIcon);
+Canvas IconWarning(int scale) {
+  Canvas c(kIcon, kIcon, scale);
   // A rounded triangle: a smaller one grown outward by the corner radius.
   Shape tri = Grow(Polygon({20, 7.5f, 33.5f, 31.5f, 6.5f, 31.5f}), 3);
   c.Fill(tri, Linear(0, 4, C(0xFBBF24), 0, 36, C(kWarn)));
@@ -318,8 +318,8 @@ Canvas IconWarning() {
   return c;
 }
 
-Canvas IconNetwork() {
-  Canvas c(kIcon, kIcon);
+Canvas IconNetwork(int scale) {
+  Canvas c(kIcon, kIcon, scale);
   c.Fill(Circle(20, 20, 18), Linear(0, 0, C(kBrandHot), 0, 40, C(kBrand)));
   c.Fill(Globe(20, 20, 10.5f, 0.85f), C(kWhite));
   return c;
@@ -327,52 +327,58 @@ Canvas IconNetwork() {
 
 }  // namespace
 
-std::vector<Image> DrawAll() {
+std::string ScaledPath(const std::string& path, int scale) {
+  if (scale == 1) return path;
+  size_t dot = path.rfind('.');
+  return path.substr(0, dot) + "@" + std::to_string(scale) + "x" + path.substr(dot);
+}
+
+std::vector<Image> DrawAll(int scale) {
   std::vector<Image> out;
-  auto add = [&](std::string path, Canvas c) { out.push_back({std::move(path), std::move(c)}); };
+  auto add = [&](const std::string& path, Canvas c) { out.push_back({ScaledPath(path, scale), std::move(c)}); };
   const std::string m = "mainWnd/";
-  add(m + "bg1.png", Background(kHeroHeader, true));
-  add(m + "bg2.png", Background(kPageHeader, false));
-  add(m + "bg3.png", Background(kBandHeader, false));
-  add(m + "bg4.png", Background(kBandHeader, false));
-  add(m + "logo.png", Logo());
-  add(m + "tipLbl.png", TipBubble());
-  add(m + "finished.png", Finished());
-  add(m + "Cb1.png", Check(false));
-  add(m + "Cb2.png", Check(true));
+  add(m + "bg1.png", Background(kHeroHeader, true, scale));
+  add(m + "bg2.png", Background(kPageHeader, false, scale));
+  add(m + "bg3.png", Background(kBandHeader, false, scale));
+  add(m + "bg4.png", Background(kBandHeader, false, scale));
+  add(m + "logo.png", Logo(scale));
+  add(m + "tipLbl.png", TipBubble(scale));
+  add(m + "finished.png", Finished(scale));
+  add(m + "Cb1.png", Check(false, scale));
+  add(m + "Cb2.png", Check(true, scale));
   for (int s = 1; s <= 3; ++s) {
-    add(m + "backBtn" + std::to_string(s) + ".png", BackButton(s));
-    add(m + "chDirBtn" + std::to_string(s) + ".png", DirButton(s));
-    add(m + "experienceBtn" + std::to_string(s) + ".png", BigButton(s));
-    add(m + "installBtn" + std::to_string(s) + ".png", BigButton(s));
+    add(m + "backBtn" + std::to_string(s) + ".png", BackButton(s, scale));
+    add(m + "chDirBtn" + std::to_string(s) + ".png", DirButton(s, scale));
+    add(m + "experienceBtn" + std::to_string(s) + ".png", BigButton(s, scale));
+    add(m + "installBtn" + std::to_string(s) + ".png", BigButton(s, scale));
   }
-  add(m + "customeBtn1.png", CustomButton(1));
-  add(m + "customeBtn2.png", CustomButton(2));
-  add(m + "installDirEdit.png", EditBox());
-  add(m + "installPrg1.png", ProgressPart(false));
-  add(m + "installPrg2.png", ProgressPart(true));
-  add(m + "languageCombo.png", ComboBox());
+  add(m + "customeBtn1.png", CustomButton(1, scale));
+  add(m + "customeBtn2.png", CustomButton(2, scale));
+  add(m + "installDirEdit.png", EditBox(scale));
+  add(m + "installPrg1.png", ProgressPart(false, scale));
+  add(m + "installPrg2.png", ProgressPart(true, scale));
+  add(m + "languageCombo.png", ComboBox(scale));
   for (int f = 0; f < kSpinnerFrames; ++f) {
     char name[64];
     std::snprintf(name, sizeof name, "installBtnAnimate/%03d.png", f);
-    add(m + name, Spinner(f));
+    add(m + name, Spinner(f, scale));
   }
   for (int f = 0; f < kClosingFrames; ++f) {
     char name[64];
     std::snprintf(name, sizeof name, "finishAnimate/%03d.png", f);
-    add(m + name, ClosingRing(f));
+    add(m + name, ClosingRing(f, scale));
   }
   // The disabled ("4") images are left out: the layouts name them and a
   // missing image is simply not drawn.
   for (int s = 1; s <= 3; ++s) {
-    add("common/minbtn" + std::to_string(s) + ".png", TitleButton(false, s));
-    add("common/closebtn" + std::to_string(s) + ".png", TitleButton(true, s));
-    add("common/closebtnM_" + std::to_string(s) + ".png", PromptClose(s));
+    add("common/minbtn" + std::to_string(s) + ".png", TitleButton(false, s, scale));
+    add("common/closebtn" + std::to_string(s) + ".png", TitleButton(true, s, scale));
+    add("common/closebtnM_" + std::to_string(s) + ".png", PromptClose(s, scale));
   }
-  for (int s = 1; s <= 3; ++s) add("MessageBoxWnd/secondaryBtn" + std::to_string(s) + ".png", SecondaryButton(s));
-  add("MessageBoxWnd/icoNetwork.png", IconNetwork());
-  add("MessageBoxWnd/icoQuest.png", IconQuestion());
-  add("MessageBoxWnd/icoWarn.png", IconWarning());
+  for (int s = 1; s <= 3; ++s) add("MessageBoxWnd/secondaryBtn" + std::to_string(s) + ".png", SecondaryButton(s, scale));
+  add("MessageBoxWnd/icoNetwork.png", IconNetwork(scale));
+  add("MessageBoxWnd/icoQuest.png", IconQuestion(scale));
+  add("MessageBoxWnd/icoWarn.png", IconWarning(scale));
   return out;
 }
 

@@ -138,7 +138,8 @@ Shape Translate(Shape s, float dx, float dy) {
   return [=](float x, float y) { return s(x - dx, y - dy); };
 }
 
-Canvas::Canvas(int width, int height) : w_(width), h_(height), px_(size_t(width) * height * 4, 0.0f) {}
+Canvas::Canvas(int width, int height, int scale)
+    : w_(width * scale), h_(height * scale), scale_(scale), px_(size_t(w_) * h_ * 4, 0.0f) {}
 
 void Canvas::Blend(int x, int y, float r, float g, float b, float a) {
   if (x < 0 || y < 0 || x >= w_ || y >= h_ || a <= 0) return;
@@ -151,10 +152,13 @@ void Canvas::Blend(int x, int y, float r, float g, float b, float a) {
 }
 
 void Canvas::Fill(const Shape& shape, const Paint& paint, float opacity) {
+  // At scale 1 the division and product are exact, so the 1x art is the
+  // same bytes it was before canvases had a scale.
+  float s = float(scale_);
   for (int y = 0; y < h_; ++y) {
     for (int x = 0; x < w_; ++x) {
-      float cx = x + 0.5f, cy = y + 0.5f;
-      float cov = Clamp01(0.5f - shape(cx, cy));
+      float cx = (x + 0.5f) / s, cy = (y + 0.5f) / s;
+      float cov = Clamp01(0.5f - shape(cx, cy) * s);
       if (cov <= 0) continue;
       Rgba c = paint(cx, cy);
       float a = c.a * cov * opacity;
@@ -164,10 +168,12 @@ void Canvas::Fill(const Shape& shape, const Paint& paint, float opacity) {
 }
 
 void Canvas::Shadow(const Shape& shape, Rgba colour, float blur, float dx, float dy) {
+  // Distance and blur are both in 1x units, so their ratio needs no scale.
+  float s = float(scale_);
   float sigma = std::max(blur / 2.0f, 0.01f);
   for (int y = 0; y < h_; ++y) {
     for (int x = 0; x < w_; ++x) {
-      float d = shape(x + 0.5f - dx, y + 0.5f - dy);
+      float d = shape((x + 0.5f) / s - dx, (y + 0.5f) / s - dy);
       float cov = 0.5f * std::erfc(d / (sigma * 1.41421356f));
       float a = colour.a * cov;
       if (a < 1.0f / 512) continue;
@@ -177,9 +183,10 @@ void Canvas::Shadow(const Shape& shape, Rgba colour, float blur, float dx, float
 }
 
 void Canvas::Clear(const Paint& paint) {
+  float s = float(scale_);
   for (int y = 0; y < h_; ++y) {
     for (int x = 0; x < w_; ++x) {
-      Rgba c = paint(x + 0.5f, y + 0.5f);
+      Rgba c = paint((x + 0.5f) / s, (y + 0.5f) / s);
       float* p = &px_[(size_t(y) * w_ + x) * 4];
       p[0] = c.r * c.a;
       p[1] = c.g * c.a;

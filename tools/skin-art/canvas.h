@@ -1,7 +1,8 @@
 // A small anti-aliased rasteriser for the skin's art. Shapes are signed
-// distance functions in pixel units (negative inside); a pixel's coverage is
-// read from the distance at its centre, which gives exact one-pixel edge
-// ramps for the primitives below without supersampling.
+// distance functions in the image's 1x units (negative inside); a pixel's
+// coverage is read from the distance at its centre, measured in that canvas's
+// own pixels, which gives exact one-pixel edge ramps for the primitives below
+// without supersampling at any whole scale.
 #pragma once
 
 #include <cstdint>
@@ -50,17 +51,23 @@ Shape Translate(Shape s, float dx, float dy);
 
 class Canvas {
  public:
-  Canvas(int width, int height);
+  // width x height in 1x units; the canvas holds scale times as many pixels
+  // each way, and every shape, paint and blur is read in 1x units, so one
+  // description draws the same picture, as sharp, at every scale.
+  Canvas(int width, int height, int scale = 1);
+  // In pixels.
   int width() const { return w_; }
   int height() const { return h_; }
+  int scale() const { return scale_; }
 
   void Fill(const Shape& shape, const Paint& paint, float opacity = 1.0f);
   void Fill(const Shape& shape, Rgba colour) { Fill(shape, Solid(colour)); }
-  // A soft shadow of the shape: coverage falls off over `blur` pixels
+  // A soft shadow of the shape: coverage falls off over `blur` 1x units
   // (a Gaussian edge), offset by (dx, dy).
   void Shadow(const Shape& shape, Rgba colour, float blur, float dx, float dy);
   // Paints whole pixels, for flat backgrounds.
   void Clear(const Paint& paint);
+  // The rest work in pixels, for the preview sheets.
   // Source-over of another canvas at (x, y), with a uniform opacity.
   void Draw(const Canvas& src, int x, int y, float opacity = 1.0f);
   // Nine-part stretch of src into the rectangle, borders kept unscaled.
@@ -77,7 +84,7 @@ class Canvas {
 
  private:
   void Sample(float x, float y, float out[4]) const;
-  int w_, h_;
+  int w_, h_, scale_;
   std::vector<float> px_;  // premultiplied r, g, b, a
 };
 

@@ -1,5 +1,6 @@
 // skin-art: draws the installer's skin images.
-//   skin-art --out DIR            every PNG of the package under DIR (res/res)
+//   skin-art --out DIR            every PNG of the package under DIR (res/res),
+//                                 at 1x and, as NAME@2x.png beside it, at 2x
 //   skin-art --preview FILE.png   a contact sheet of every image
 //   skin-art --zoom FILE.png      the small images magnified four times
 //   skin-art --language FILE      the package's language table
@@ -56,17 +57,20 @@ int main(int argc, char** argv) {
 
   std::vector<skinart::Image> images = skinart::DrawAll();
   if (!out.empty()) {
-    size_t total = 0;
-    for (const skinart::Image& im : images) {
-      std::string path = out + "/" + im.path;
-      size_t bytes = 0;
-      if (!MakeDirs(path.substr(0, path.rfind('/'))) || !Save(path, im.canvas, &bytes)) {
-        std::fprintf(stderr, "skin-art: cannot write %s\n", path.c_str());
-        return 1;
+    for (int scale : skinart::kScales) {
+      std::vector<skinart::Image> set = skinart::DrawAll(scale);
+      size_t total = 0;
+      for (const skinart::Image& im : set) {
+        std::string path = out + "/" + im.path;
+        size_t bytes = 0;
+        if (!MakeDirs(path.substr(0, path.rfind('/'))) || !Save(path, im.canvas, &bytes)) {
+          std::fprintf(stderr, "skin-art: cannot write %s\n", path.c_str());
+          return 1;
+        }
+        total += bytes;
       }
-      total += bytes;
+      std::printf("%dx: %zu images, %zu bytes\n", scale, set.size(), total);
     }
-    std::printf("%zu images, %zu bytes\n", images.size(), total);
   }
   if (!language.empty()) {
     std::string json = skinart::LanguageJson();
