@@ -113,7 +113,8 @@ void ListFiles(const std::string& dir, const std::string& prefix, std::set<std::
 // Every image a layout names is in the package, except the disabled-state
 // images, which are left out on purpose (a missing image is not drawn);
 // and every image of the package is named somewhere, by a layout or by the
-// window's page switch.
+// window's page switch. Each named image has its NAME@2x.png beside it,
+// which the toolkit finds by that name above 1x and no layout names.
 TEST(SkinPackage, LayoutsAndImagesMatch) {
   std::set<std::string> files;
   ListFiles(kRes + "/res", "res/", files);
@@ -144,11 +145,19 @@ TEST(SkinPackage, LayoutsAndImagesMatch) {
   }
   const std::set<std::string> disabled = {"res/common/minbtn4.png", "res/common/closebtn4.png",
                                           "res/common/closebtnM_4.png"};
+  auto twice = [](const std::string& path) { return path.substr(0, path.size() - 4) + "@2x.png"; };
+  std::set<std::string> found = named;
   for (const std::string& n : named) {
-    if (disabled.count(n)) EXPECT_FALSE(files.count(n)) << n;
-    else EXPECT_TRUE(files.count(n)) << n << " is named but missing";
+    if (disabled.count(n)) {
+      EXPECT_FALSE(files.count(n)) << n;
+      EXPECT_FALSE(files.count(twice(n))) << twice(n);
+    } else {
+      EXPECT_TRUE(files.count(n)) << n << " is named but missing";
+      EXPECT_TRUE(files.count(twice(n))) << twice(n) << " is missing beside " << n;
+      found.insert(twice(n));
+    }
   }
-  for (const std::string& f : files) EXPECT_TRUE(named.count(f)) << f << " is in the package but never named";
+  for (const std::string& f : files) EXPECT_TRUE(found.count(f)) << f << " is in the package but never named";
   for (const std::string& d : disabled) EXPECT_TRUE(named.count(d)) << d;
 }
 
