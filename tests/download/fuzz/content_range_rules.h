@@ -5,6 +5,7 @@
 // promise broken, empty when all hold.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
