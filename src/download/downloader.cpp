@@ -54,10 +54,11 @@ std::string Trimmed(const char* data, size_t size) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The first byte of "bytes FIRST-LAST/TOTAL", read as sscanf's
-// "bytes %lld" reads it, -1 when there is none or it is negative. sscanf
-// leaves a number beyond 64 bits undefined (some C libraries wrap it round
-// to a small one, which could match the byte asked for); here it stops at
-// the largest, which matches no byte of any file.
+// "bytes %lld" reads it, -1 when there is none or it is negative. A number
+// beyond 64 bits stops at the largest, which matches no byte of any file:
+// glibc's and MinGW's sscanf do the same, but the C library is free to
+// answer anything there, and an answer that wrapped round could match the
+// byte asked for and splice.
 int64_t RangeStartOf(const std::string& value) {
   if (value.compare(0, 5, "bytes") != 0) return -1;
   size_t i = 5;
