@@ -215,8 +215,7 @@ bool CurlClient::FirstChunk(Sink* sink, const char* data, size_t n) {
               static_cast<long long>(resumeOffset_));
     resumeOffset_ = 0;
     hasher_.Begin({{part, -1}});
-  } else if (sink->ranged && status == 206 && sink->answer.rangeStart >= 0 &&
-             sink->answer.rangeStart != resumeOffset_) {
+  } else if (sink->ranged && status == 206 && sink->answer.StartsElsewhereThan(resumeOffset_)) {
     return false;
   }
   if (resumeOffset_ <= 0) KeepValidator(part, sink->answer.Validator());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -48,6 +49,34 @@ std::string Trimmed(const char* data, size_t size) {
   while (a < size && std::isspace(static_cast<unsigned char>(data[a]))) ++a;
   while (size > a && std::isspace(static_cast<unsigned char>(data[size - 1]))) --size;
   return std::string(data + a, size - a);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The first byte of "bytes FIRST-LAST/TOTAL", read as sscanf's
+// "bytes %lld" reads it, -1 when there is none or it is negative. A number
+// beyond 64 bits stops at the largest, which matches no byte of any file:
+// glibc's and MinGW's sscanf do the same, but the C library is free to
+// answer anything there, and an answer that wrapped round could match the
+// byte asked for and splice.
+int64_t RangeStartOf(const std::string& value) {
+  if (value.compare(0, 5, "bytes") != 0) return -1;
+  size_t i = 5;
+  while (i < value.size() && std::isspace(static_cast<unsigned char>(value[i]))) ++i;
+  bool negative = false;
+  if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
+  if (i >= value.size() || !IsDigit(value[i])) return -1;
+  int64_t first = 0;
+  for (; i < value.size() && IsDigit(value[i]); ++i) {
+    const int digit = value[i] - '0';
+    if (first > (INT64_MAX - digit) / 10) {
+      first = INT64_MAX;
+    } else {
+      first = first * 10 + digit;
+    }
+  }
+  // "-0" is 0; any other negative start is none.
+  return negative && first != 0 ? -1 : first;
 }
 
 }  // namespace
@@ -108,10 +137,8 @@ size_t AnswerHeaders::Collect(char* data, size_t size, size_t count, void* objec
   } else if (StartsWithNoCase(line.data(), line.size(), "last-modified:")) {
     self->lastModified = Trimmed(line.data() + 14, line.size() - 14);
   } else if (StartsWithNoCase(line.data(), line.size(), "content-range:")) {
-    // "bytes FIRST-LAST/TOTAL"
-    const std::string value = Trimmed(line.data() + 14, line.size() - 14);
-    long long first = -1;
-    if (std::sscanf(value.c_str(), "bytes %lld-", &first) == 1 && first >= 0) self->rangeStart = first;
+    const int64_t first = RangeStartOf(Trimmed(line.data() + 14, line.size() - 14));
+    if (first >= 0) self->rangeStart = first;
   }
   return n;
 }

@@ -67,6 +67,10 @@ struct AnswerHeaders {
   int64_t rangeStart = -1;  // first byte of a Content-Range, -1 without one
 
   std::string Validator() const { return etag.empty() ? lastModified : etag; }
+  // A 206 with this Content-Range would splice other bytes in after
+  // `asked`, the first byte the request asked for. Without a readable
+  // Content-Range the answer is taken as starting there.
+  bool StartsElsewhereThan(int64_t asked) const { return rangeStart >= 0 && rangeStart != asked; }
   // CURLOPT_HEADERFUNCTION with CURLOPT_HEADERDATA = an AnswerHeaders.
   static size_t Collect(char* data, size_t size, size_t count, void* headers);
 };

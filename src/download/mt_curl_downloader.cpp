@@ -343,7 +343,7 @@ bool CMTCurlDownloader::FirstChunk(DownloadPartNode* node, const char* data, siz
     if (!node->file || node->rangeStart != 0) return false;
   } else if (status == 200 && node->nextOffset != 0) {
     return false;
-  } else if (status == 206 && node->answer.rangeStart >= 0 && node->answer.rangeStart != node->nextOffset) {
+  } else if (status == 206 && node->answer.StartsElsewhereThan(node->nextOffset)) {
     return false;
   }
   if (node->nextOffset == node->rangeStart) {

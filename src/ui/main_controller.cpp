@@ -1,3 +1,9 @@
+// The main window's decisions (MainController). One file because its
+// handlers are one state machine over the same members: the clicks choose
+// the folder and start the pipeline, and the pipeline's codes move the
+// same pages, progress and folder that the clicks read. Split by handler,
+// each file would reach into the other's state, and a page's transitions
+// would no longer read in one place.
 #include "ui/main_controller.h"
 
 #include <algorithm>

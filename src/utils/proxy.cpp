@@ -30,11 +30,31 @@ std::vector<std::string> Tokens(const std::string& list) {
   return out;
 }
 
-// '*' stands for any run of characters.
+// '*' stands for any run of characters. Only the last star met is ever
+// tried again with a longer run: whatever an earlier star could take, the
+// later one can take as well. So the time stays within the product of the
+// two lengths and the stack flat, where going back to every star grew
+// exponentially with the stars (a bypass list of "*a*a*a..." held the
+// transfer for ever).
 bool Matches(const char* pattern, const char* text) {
-  if (*pattern == '\0') return *text == '\0';
-  if (*pattern == '*') return Matches(pattern + 1, text) || (*text && Matches(pattern, text + 1));
-  return *text && *pattern == *text && Matches(pattern + 1, text + 1);
+  const char* star = nullptr;  // just after the last star met
+  const char* resume = nullptr;  // where that star's run ends so far
+  while (*text) {
+    if (*pattern == '*') {
+      star = ++pattern;
+      resume = text;
+    } else if (*pattern && *pattern == *text) {
+      ++pattern;
+      ++text;
+    } else if (star) {
+      pattern = star;
+      text = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == '*') ++pattern;
+  return *pattern == '\0';
 }
 
 std::mutex g_authoritiesMutex;

@@ -1,0 +1,16 @@
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "profile_rules.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string broken =
+      quillon_fuzz::CheckProfileText(quillon_fuzz::ProfileText(std::string(reinterpret_cast<const char*>(data), size)));
+  if (!broken.empty()) {
+    std::fprintf(stderr, "%s\n", broken.c_str());
+    __builtin_trap();
+  }
+  return 0;
+}
