@@ -146,11 +146,7 @@ class CMainWnd::View : public IMainView {
     Label* l = As<Label>(name, "Label");
     if (!l) return;
     if (text) l->SetText(*text);
-    GlyphSource* glyphs = w_.PaintManager().GetGlyphSource();
-    if (!glyphs) return;
-    const FontSpec& font = w_.PaintManager().Fonts().Get(l->GetFont());
-    const Size size = MeasureText(*glyphs, font, ExpandTextTokens(l->GetText()), 0, l->GetTextStyle());
-    l->SetFixedWidth(size.cx + (withPadding ? l->GetTextPadding().left : 0));
+    l->FitWidthToText(w_.PaintManager().GetGlyphSource(), withPadding);
   }
   void Relayout() override {
     w_.PaintManager().NeedUpdate();

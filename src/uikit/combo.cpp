@@ -74,15 +74,18 @@ void Combo::PopupClosed() {
   Invalidate();
 }
 
-int Combo::ItemHeight() const { return itemHeight_; }
+int Combo::ItemHeight() const { return Scaled(itemHeight_); }
+
+int Combo::ListBorder() const { return std::max(1, Dpi() / kBaseDpi); }
 
 Size Combo::DropSize() const {
-  return {dropBox_.cx > 0 ? dropBox_.cx : rect_.Width(), dropBox_.cy > 0 ? dropBox_.cy : ItemHeight() * GetCount() + 2};
+  return {dropBox_.cx > 0 ? Scaled(dropBox_.cx) : rect_.Width(),
+          dropBox_.cy > 0 ? Scaled(dropBox_.cy) : ItemHeight() * GetCount() + 2 * ListBorder()};
 }
 
 Rect Combo::ItemRect(int index) const {
-  const int top = 1 + index * ItemHeight();
-  return {1, top, DropSize().cx - 1, top + ItemHeight()};
+  const int top = ListBorder() + index * ItemHeight();
+  return {ListBorder(), top, DropSize().cx - ListBorder(), top + ItemHeight()};
 }
 
 int Combo::ItemAt(Point p) const {
@@ -123,7 +126,7 @@ void Combo::Paint(PaintContext& ctx, const Rect& dirty) {
   DrawImageAttr(ctx, *img);
   if (ctx.glyphs && cur_ >= 0 && cur_ < GetCount()) {
     const uint32_t colour = !enabled_ ? ctx.disabledTextColor : textColor_ ? textColor_ : ctx.defaultTextColor;
-    DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(GetItemAt(cur_)->GetText()), rect_.Deflate(textPadding_),
+    DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(GetItemAt(cur_)->GetText()), rect_.Deflate(ScaleRect(textPadding_, ctx.dpi)),
              colour, kTextSingleLine | kTextVCenter | kTextEndEllipsis);
   }
 }
@@ -144,10 +147,10 @@ void Combo::PaintPopup(PaintContext& ctx) {
     if (i == hotItem_) ctx.surface.FillRect(r, itemHotBkColor_);
     else if (i == cur_) ctx.surface.FillRect(r, itemSelectedBkColor_);
     if (ctx.glyphs)
-      DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(GetItemAt(i)->GetText()), r.Deflate(textPadding_),
+      DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(GetItemAt(i)->GetText()), r.Deflate(ScaleRect(textPadding_, ctx.dpi)),
                ItemColour(ctx), kTextSingleLine | kTextVCenter | kTextEndEllipsis);
   }
-  ctx.surface.DrawBorder(d, 1, itemBorderColor_);
+  ctx.surface.DrawBorder(d, ListBorder(), itemBorderColor_);
 }
 
 void Combo::SetEnabled(bool e) {

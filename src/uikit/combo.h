@@ -47,7 +47,8 @@ class Combo : public Container, private IPopupUI {
   void OnKillFocus() override;
 
  private:
-  int ItemHeight() const;
+  int ItemHeight() const;  // in pixels at the scale
+  int ListBorder() const;
   uint32_t ItemColour(const PaintContext& ctx) const;
   void SetHotItem(int index);
   bool IsDropKey(int key) const;

@@ -95,16 +95,24 @@ void Container::SetChildPadding(int p) {
 void Container::SetPos(const Rect& r) {
   Control::SetPos(r);
   if (children_.empty()) return;
-  const Size avail{r.Width() - box_.inset.left - box_.inset.right, r.Height() - box_.inset.top - box_.inset.bottom};
+  const BoxParams box = ScaledBox();
+  const Size avail{r.Width() - box.inset.left - box.inset.right, r.Height() - box.inset.top - box.inset.bottom};
   std::vector<LayoutItem> items;
   items.reserve(children_.size());
   for (const auto& c : children_) items.push_back(c->ToLayoutItem(avail));
-  const std::vector<Rect> rects = LayoutChildren(r, items);
+  const std::vector<Rect> rects = LayoutChildren(r, box, items);
   for (size_t i = 0; i < children_.size(); ++i) children_[i]->SetPos(rects[i]);
 }
 
-std::vector<Rect> Container::LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items) {
-  return LayoutTab(r, box_.inset, items);
+BoxParams Container::ScaledBox() const {
+  BoxParams box = box_;
+  box.inset = ScaleRect(box_.inset, Dpi());
+  box.childPadding = Scaled(box_.childPadding);
+  return box;
+}
+
+std::vector<Rect> Container::LayoutChildren(const Rect& r, const BoxParams& box, const std::vector<LayoutItem>& items) {
+  return LayoutTab(r, box.inset, items);
 }
 
 void Container::SetManager(CPaintManagerUI* m) {
@@ -148,16 +156,18 @@ Control* VerticalLayout::GetInterface(const std::string& name) {
   return name == "VerticalLayout" ? this : Container::GetInterface(name);
 }
 
-std::vector<Rect> VerticalLayout::LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items) {
-  return LayoutVertical(r, box_, items);
+std::vector<Rect> VerticalLayout::LayoutChildren(const Rect& r, const BoxParams& box,
+                                                 const std::vector<LayoutItem>& items) {
+  return LayoutVertical(r, box, items);
 }
 
 Control* HorizontalLayout::GetInterface(const std::string& name) {
   return name == "HorizontalLayout" ? this : Container::GetInterface(name);
 }
 
-std::vector<Rect> HorizontalLayout::LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items) {
-  return LayoutHorizontal(r, box_, items);
+std::vector<Rect> HorizontalLayout::LayoutChildren(const Rect& r, const BoxParams& box,
+                                                   const std::vector<LayoutItem>& items) {
+  return LayoutHorizontal(r, box, items);
 }
 
 Control* TabLayout::GetInterface(const std::string& name) {
@@ -198,8 +208,8 @@ bool TabLayout::SelectItem(int index) {
   return true;
 }
 
-std::vector<Rect> TabLayout::LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items) {
-  return LayoutTab(r, box_.inset, items);
+std::vector<Rect> TabLayout::LayoutChildren(const Rect& r, const BoxParams& box, const std::vector<LayoutItem>& items) {
+  return LayoutTab(r, box.inset, items);
 }
 
 }  // namespace SkinUI

@@ -41,9 +41,10 @@ class Container : public Control {
   void Paint(PaintContext& ctx, const Rect& dirty) override;
 
  protected:
-  // Child rectangles for the items, in child order.
-  virtual std::vector<Rect> LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items);
+  // Child rectangles for the items, in child order; box is box_ at the scale.
+  virtual std::vector<Rect> LayoutChildren(const Rect& r, const BoxParams& box, const std::vector<LayoutItem>& items);
   void PaintChildren(PaintContext& ctx, const Rect& dirty);
+  BoxParams ScaledBox() const;
 
   std::vector<std::unique_ptr<Control>> children_;
   BoxParams box_;
@@ -55,7 +56,7 @@ class VerticalLayout : public Container {
   Control* GetInterface(const std::string& name) override;
 
  protected:
-  std::vector<Rect> LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items) override;
+  std::vector<Rect> LayoutChildren(const Rect& r, const BoxParams& box, const std::vector<LayoutItem>& items) override;
 };
 
 class HorizontalLayout : public Container {
@@ -64,7 +65,7 @@ class HorizontalLayout : public Container {
   Control* GetInterface(const std::string& name) override;
 
  protected:
-  std::vector<Rect> LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items) override;
+  std::vector<Rect> LayoutChildren(const Rect& r, const BoxParams& box, const std::vector<LayoutItem>& items) override;
 };
 
 // Pages over one rectangle; only the selected child is visible.
@@ -83,7 +84,7 @@ class TabLayout : public Container {
   bool SelectItem(Control* child) { return SelectItem(GetItemIndex(child)); }
 
  protected:
-  std::vector<Rect> LayoutChildren(const Rect& r, const std::vector<LayoutItem>& items) override;
+  std::vector<Rect> LayoutChildren(const Rect& r, const BoxParams& box, const std::vector<LayoutItem>& items) override;
 
  private:
   int cur_ = 0;

@@ -46,20 +46,38 @@ int IntOr(const std::string& v, int fallback) {
 
 void FontTable::Add(int id, const FontSpec& font, bool isDefault) {
   fonts_[id] = font;
+  scaled_[id] = Scaled(font);
   // The first font stands in as default until one is declared default.
-  if (isDefault || (!explicitDefault_ && fonts_.size() == 1)) default_ = font;
+  if (isDefault || (!explicitDefault_ && fonts_.size() == 1)) {
+    default_ = font;
+    scaledDefault_ = scaled_[id];
+  }
   if (isDefault) explicitDefault_ = true;
 }
 
 const FontSpec& FontTable::Get(int id) const {
-  auto it = fonts_.find(id);
-  return it == fonts_.end() ? default_ : it->second;
+  auto it = scaled_.find(id);
+  return it == scaled_.end() ? scaledDefault_ : it->second;
 }
 
 void FontTable::Clear() {
   fonts_.clear();
+  scaled_.clear();
   default_ = FontSpec{"", 12};
+  scaledDefault_ = Scaled(default_);
   explicitDefault_ = false;
+}
+
+FontSpec FontTable::Scaled(const FontSpec& f) const {
+  FontSpec s = f;
+  s.size = std::max(1, ScaleLength(f.size, dpi_));
+  return s;
+}
+
+void FontTable::SetDpi(int dpi) {
+  dpi_ = ClampDpi(dpi);
+  for (const auto& kv : fonts_) scaled_[kv.first] = Scaled(kv.second);
+  scaledDefault_ = Scaled(default_);
 }
 
 const AttributeRegistry& Control::ControlAttributes() {
@@ -177,16 +195,20 @@ void Control::SetFloat(bool f) {
 }
 
 LayoutItem Control::ToLayoutItem(Size available) const {
+  // The layout is written at 1x; its rules run in pixels at the scale.
+  auto bound = [this](int v) { return v >= kUnboundedExtent ? v : Scaled(v); };
   LayoutItem it;
-  it.fixed = EstimateSize(available);
-  it.minSize = min_;
-  it.maxSize = max_;
-  it.padding = padding_;
+  it.fixed = ScaleSize(EstimateSize(available), Dpi());
+  it.minSize = ScaleSize(min_, Dpi());
+  it.maxSize = {bound(max_.cx), bound(max_.cy)};
+  it.padding = ScaleRect(padding_, Dpi());
   it.visible = visible_;
   it.floating = float_;
-  it.pos = floatPos_;
+  it.pos = ScaleRect(floatPos_, Dpi());
   return it;
 }
+
+int Control::Dpi() const { return manager_ ? manager_->Dpi() : kBaseDpi; }
 
 void Control::SetVisible(bool v) {
   if (v == visible_) return;
@@ -249,7 +271,7 @@ void Control::Paint(PaintContext& ctx, const Rect& dirty) {
 void Control::PaintBkColor(PaintContext& ctx) {
   if ((bkColor_ >> 24) == 0) return;
   if (borderRound_.cx > 0 || borderRound_.cy > 0)
-    ctx.surface.FillRoundRect(rect_, borderRound_, bkColor_);
+    ctx.surface.FillRoundRect(rect_, ScaleSize(borderRound_, ctx.dpi), bkColor_);
   else
     ctx.surface.FillRect(rect_, bkColor_);
 }
@@ -258,7 +280,7 @@ void Control::PaintBkImage(PaintContext& ctx) { DrawImageAttr(ctx, bkImage_); }
 
 void Control::PaintBorder(PaintContext& ctx) {
   if (borderSize_ <= 0 || (borderColor_ >> 24) == 0) return;
-  ctx.surface.DrawBorder(rect_, borderSize_, borderColor_, borderRound_);
+  ctx.surface.DrawBorder(rect_, ScaleLength(borderSize_, ctx.dpi), borderColor_, ScaleSize(borderRound_, ctx.dpi));
 }
 
 void Control::DrawImageAttr(PaintContext& ctx, const ImageAttr& image, const Rect* rect) {
@@ -266,11 +288,12 @@ void Control::DrawImageAttr(PaintContext& ctx, const ImageAttr& image, const Rec
   if (d.IsEmpty()) return;
   const Rect target = rect ? *rect : rect_;
   if (d.hasColor) {
-    DrawImage(ctx.surface, nullptr, d, target);
+    DrawImage(ctx.surface, nullptr, d, target, {ctx.dpi, 1});
     return;
   }
   if (!ctx.images || d.file.empty()) return;  // resource images come with the window host
-  if (const Bitmap* bmp = ctx.images->Get(d.file)) DrawImage(ctx.surface, bmp, d, target);
+  const ImageCache::Scaled art = ctx.images->GetForDpi(d.file, ctx.dpi);
+  if (art.bitmap) DrawImage(ctx.surface, art.bitmap, d, target, {ctx.dpi, art.art});
 }
 
 void Control::Invalidate() {

@@ -89,7 +89,8 @@ class Control {
   void SetUserData(const std::string& d) { userData_ = d; }
   const std::string& GetToolTip() const { return toolTip_; }
 
-  // Geometry. GetPos is the laid-out rectangle in client pixels.
+  // Geometry. GetPos is the laid-out rectangle in client pixels; the sizes,
+  // margins and positions set from the layout are at 1x (geometry.h).
   const Rect& GetPos() const { return rect_; }
   virtual void SetPos(const Rect& r);
   int GetFixedWidth() const { return fixed_.cx; }
@@ -105,9 +106,14 @@ class Control {
   bool IsFloat() const { return float_; }
   void SetFloat(bool f);
   const Rect& GetFloatPos() const { return floatPos_; }
-  // The size it asks its parent's layout for (0: stretch on that axis).
+  // The size it asks its parent's layout for (0: stretch on that axis), at
+  // 1x as the layout writes it; available is in pixels at the scale.
   virtual Size EstimateSize(Size available) const { return fixed_; }
+  // In pixels at the scale.
   LayoutItem ToLayoutItem(Size available) const;
+  // Its manager's display scale (1x without one), and a 1x length at it.
+  int Dpi() const;
+  int Scaled(int v) const { return ScaleLength(v, Dpi()); }
 
   // State.
   bool IsVisible() const { return visible_; }

@@ -65,7 +65,7 @@ class Edit : public Label {
   // The native field's look and text, and whether one is laid over the
   // control now (it then paints only its frame).
   NativeEditLook NativeLook() const;
-  Rect NativeRect() const { return rect_.Deflate(textPadding_); }
+  Rect NativeRect() const { return TextArea(); }
   void SetNativeActive(bool active);
   bool IsNativeActive() const { return native_; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 
 namespace SkinUI {
 
@@ -47,5 +48,37 @@ struct Rect {
   }
   bool operator!=(const Rect& o) const { return !(*this == o); }
 };
+
+// The display's scale as dots per inch: 96 is 1x, and the toolkit draws at
+// any value from 1x to 3x. Layouts write their lengths at 1x; on the screen
+// a length is length * dpi / 96 rounded half away from zero, in integers
+// alone, so every build of the product (x87 or SSE, 32 or 64 bits) puts
+// every edge on the same pixel.
+constexpr int kBaseDpi = 96;
+constexpr int kMaxDpi = 3 * kBaseDpi;
+
+// Out-of-range and unknown (non-positive) values become the nearest scale
+// the toolkit draws.
+inline int ClampDpi(int dpi) { return dpi <= kBaseDpi ? kBaseDpi : std::min(dpi, kMaxDpi); }
+
+inline int ScaleLength(int v, int dpi) {
+  if (dpi == kBaseDpi) return v;
+  const int64_t p = int64_t(v) * dpi;
+  const int64_t r = p >= 0 ? (p + kBaseDpi / 2) / kBaseDpi : -((-p + kBaseDpi / 2) / kBaseDpi);
+  return static_cast<int>(std::clamp<int64_t>(r, -(int64_t(1) << 30), int64_t(1) << 30));
+}
+// The smallest 1x length that scales to at least px: what a measured
+// on-screen extent (a text's width) asks of a layout written at 1x.
+inline int UnscaleLengthUp(int px, int dpi) {
+  if (dpi == kBaseDpi || px <= 0) return px;
+  int v = static_cast<int>(int64_t(px) * kBaseDpi / dpi);
+  while (ScaleLength(v, dpi) < px) ++v;  // at most two steps
+  return v;
+}
+inline Size ScaleSize(Size s, int dpi) { return {ScaleLength(s.cx, dpi), ScaleLength(s.cy, dpi)}; }
+// Edge by edge, so rectangles that touch at 1x still touch.
+inline Rect ScaleRect(const Rect& r, int dpi) {
+  return {ScaleLength(r.left, dpi), ScaleLength(r.top, dpi), ScaleLength(r.right, dpi), ScaleLength(r.bottom, dpi)};
+}
 
 }  // namespace SkinUI

@@ -1,5 +1,6 @@
 #include "uikit/image_cache.h"
 
+#include "uikit/geometry.h"
 #include "uikit/png.h"
 
 namespace SkinUI {
@@ -29,6 +30,26 @@ const Bitmap* ImageCache::Get(const std::string& name) {
     if (DecodePng(bytes, decoded.get(), nullptr)) bitmap = std::move(decoded);
   }
   return entries_.emplace(key, std::move(bitmap)).first->second.get();
+}
+
+std::string ImageCache::ArtName(const std::string& name, int art) {
+  if (art <= 1) return name;
+  const size_t slash = name.find_last_of("/\\");
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = name.size();
+  return name.substr(0, dot) + "@" + std::to_string(art) + "x" + name.substr(dot);
+}
+
+ImageCache::Scaled ImageCache::GetForDpi(const std::string& name, int dpi) {
+  dpi = ClampDpi(dpi);
+  if (dpi > kBaseDpi && !name.empty()) {
+    const int wanted = (dpi + kBaseDpi - 1) / kBaseDpi;
+    for (int art = wanted; art <= kMaxArtScale; ++art)
+      if (const Bitmap* b = Get(ArtName(name, art))) return {b, art};
+    for (int art = wanted - 1; art >= 2; --art)
+      if (const Bitmap* b = Get(ArtName(name, art))) return {b, art};
+  }
+  return {Get(name), 1};
 }
 
 void ImageCache::Put(const std::string& name, Bitmap bitmap) {

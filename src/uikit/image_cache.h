@@ -25,6 +25,18 @@ class ImageCache {
 
   // Null when the image is missing or cannot be decoded.
   const Bitmap* Get(const std::string& name);
+  // The art for a display scale (geometry.h): above 1x, the image drawn at
+  // the smallest whole scale at or above it ("NAME@2x.png" beside
+  // "NAME.png", or @3x), else the largest drawn below it, else the 1x one.
+  // Art drawn at a scale is exactly that many times the 1x image's size.
+  struct Scaled {
+    const Bitmap* bitmap = nullptr;
+    int art = 1;  // the scale the bitmap was drawn at
+  };
+  Scaled GetForDpi(const std::string& name, int dpi);
+  static constexpr int kMaxArtScale = 3;
+  // "a/b.png" drawn at 2x is "a/b@2x.png".
+  static std::string ArtName(const std::string& name, int art);
   // Installs an already decoded image under a name (generated art, tests).
   void Put(const std::string& name, Bitmap bitmap);
   void Clear();

@@ -36,29 +36,31 @@ Bitmap MaskedCopy(const Bitmap& image, const Rect& src, uint32_t mask) {
   return out;
 }
 
-// One piece: src stretched onto dest, or repeated at its own size along the
-// axes that tile (stretched along the others).
+// One piece: src stretched onto dest, or repeated along the axes that tile
+// (stretched along the others) at tile's size, its own at the scale.
 void DrawPart(Surface& s, const Bitmap& img, const Rect& src, const Rect& dest, int alpha, bool tileX,
-              bool tileY) {
+              bool tileY, Size tile, ScaleFilter filter) {
   if (src.IsEmpty() || dest.IsEmpty()) return;
   if (!tileX && !tileY) {
-    s.BlendScaled(img, src, dest, alpha);
+    s.BlendScaled(img, src, dest, alpha, filter);
     return;
   }
   ClipScope clip(s, dest);
   if (s.Clip().IsEmpty()) return;
-  const int stepX = tileX ? src.Width() : dest.Width();
-  const int stepY = tileY ? src.Height() : dest.Height();
+  const int stepX = tileX ? std::max(1, tile.cx) : dest.Width();
+  const int stepY = tileY ? std::max(1, tile.cy) : dest.Height();
   const Rect c = s.Clip();
   // Start at the first tile that reaches the clip; tiles are anchored at dest.
   const int firstX = dest.left + (c.left - dest.left) / stepX * stepX;
   const int firstY = dest.top + (c.top - dest.top) / stepY * stepY;
   for (int y = firstY; y < c.bottom; y += stepY) {
     for (int x = firstX; x < c.right; x += stepX) {
-      s.BlendScaled(img, src, {x, y, x + stepX, y + stepY}, alpha);
+      s.BlendScaled(img, src, {x, y, x + stepX, y + stepY}, alpha, filter);
     }
   }
 }
+
+Rect Times(const Rect& r, int k) { return {r.left * k, r.top * k, r.right * k, r.bottom * k}; }
 
 // Splits [a, b) into three with end widths e0, e1, shrunk in proportion when
 // they do not fit.
@@ -77,14 +79,19 @@ void Split(int a, int b, int e0, int e1, int out[4]) {
 
 }  // namespace
 
-void DrawImage(Surface& surface, const Bitmap& image, const ImageDescriptor& desc, Rect controlRect) {
-  DrawImage(surface, &image, desc, controlRect);
+void DrawImage(Surface& surface, const Bitmap& image, const ImageDescriptor& desc, Rect controlRect,
+               ImageScale scale) {
+  DrawImage(surface, &image, desc, controlRect, scale);
 }
 
-void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& desc, Rect controlRect) {
+void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& desc, Rect controlRect,
+               ImageScale scale) {
   const int fade = std::clamp(desc.fade, 0, 255);
   if (fade == 0 || controlRect.IsEmpty()) return;
-  const Rect dest = AllZero(desc.dest) ? controlRect : OffsetClamped(desc.dest, controlRect.left, controlRect.top);
+  const int dpi = ClampDpi(scale.dpi);
+  const int art = std::clamp(scale.art, 1, 8);
+  const Rect dest =
+      AllZero(desc.dest) ? controlRect : OffsetClamped(ScaleRect(desc.dest, dpi), controlRect.left, controlRect.top);
   if (dest.IsEmpty()) return;
   ClipScope clip(surface, controlRect);
 
@@ -96,7 +103,7 @@ void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& des
   if (!image || image->IsEmpty()) return;
 
   const Rect bounds{0, 0, image->width, image->height};
-  Rect src = AllZero(desc.source) ? bounds : desc.source.Intersect(bounds);
+  Rect src = AllZero(desc.source) ? bounds : Times(desc.source.Intersect(Rect{0, 0, 1 << 24, 1 << 24}), art).Intersect(bounds);
   if (src.IsEmpty()) return;
 
   const Bitmap* img = image;
@@ -107,21 +114,33 @@ void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& des
     src = {0, 0, masked.width, masked.height};
   }
 
+  // Art drawn at the display's own scale is copied; anything else resampled.
+  const bool scaled = dpi != kBaseDpi || art != 1;
+  const ScaleFilter filter = scaled ? ScaleFilter::kArea : ScaleFilter::kBilinear;
+  // A tile is its 1x size on the screen at the scale.
+  auto tileOf = [&](const Rect& part) {
+    return Size{ScaleLength((part.Width() + art - 1) / art, dpi), ScaleLength((part.Height() + art - 1) / art, dpi)};
+  };
   const Rect& k = desc.corner;
   if (AllZero(k)) {
-    DrawPart(surface, *img, src, dest, fade, desc.xtiled, desc.ytiled);
+    DrawPart(surface, *img, src, dest, fade, desc.xtiled, desc.ytiled, tileOf(src), filter);
     return;
   }
+  auto corner = [](int v) { return std::max(v, 0); };
   int sx[4], sy[4], dx[4], dy[4];
-  Split(src.left, src.right, std::max(k.left, 0), std::max(k.right, 0), sx);
-  Split(src.top, src.bottom, std::max(k.top, 0), std::max(k.bottom, 0), sy);
-  Split(dest.left, dest.right, sx[1] - sx[0], sx[3] - sx[2], dx);
-  Split(dest.top, dest.bottom, sy[1] - sy[0], sy[3] - sy[2], dy);
+  Split(src.left, src.right, corner(k.left) * art, corner(k.right) * art, sx);
+  Split(src.top, src.bottom, corner(k.top) * art, corner(k.bottom) * art, sy);
+  // On the screen the corners keep their 1x widths at the scale, in
+  // proportion to what the image could give.
+  auto screen = [&](int srcWidth) { return scaled ? ScaleLength((srcWidth + art / 2) / art, dpi) : srcWidth; };
+  Split(dest.left, dest.right, screen(sx[1] - sx[0]), screen(sx[3] - sx[2]), dx);
+  Split(dest.top, dest.bottom, screen(sy[1] - sy[0]), screen(sy[3] - sy[2]), dy);
   for (int j = 0; j < 3; ++j) {
     for (int i = 0; i < 3; ++i) {
       if (desc.hole && i == 1 && j == 1) continue;
-      DrawPart(surface, *img, {sx[i], sy[j], sx[i + 1], sy[j + 1]}, {dx[i], dy[j], dx[i + 1], dy[j + 1]}, fade,
-               desc.xtiled && i == 1, desc.ytiled && j == 1);
+      const Rect part{sx[i], sy[j], sx[i + 1], sy[j + 1]};
+      DrawPart(surface, *img, part, {dx[i], dy[j], dx[i + 1], dy[j + 1]}, fade, desc.xtiled && i == 1,
+               desc.ytiled && j == 1, tileOf(part), filter);
     }
   }
 }

@@ -19,8 +19,19 @@ namespace SkinUI {
 //  - The "color" form fills dest with the colour (fade applies) and needs
 //    no image.
 // An empty image (a missing file) draws nothing.
-void DrawImage(Surface& surface, const Bitmap& image, const ImageDescriptor& desc, Rect controlRect);
+//
+// At a display scale the descriptor's lengths, written at 1x, are scaled:
+// "dest" and the corners on the screen by dpi (geometry.h), "source" and the
+// corners in the image by the scale the art was drawn at. Art drawn above
+// the display's scale is filtered down by area, so nothing aliases.
+struct ImageScale {
+  int dpi = kBaseDpi;
+  int art = 1;
+};
+void DrawImage(Surface& surface, const Bitmap& image, const ImageDescriptor& desc, Rect controlRect,
+               ImageScale scale = {});
 // The same, with a null image meaning missing.
-void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& desc, Rect controlRect);
+void DrawImage(Surface& surface, const Bitmap* image, const ImageDescriptor& desc, Rect controlRect,
+               ImageScale scale = {});
 
 }  // namespace SkinUI

@@ -1,5 +1,7 @@
 #include "uikit/label.h"
 
+#include "uikit/paint_manager.h"
+#include "uikit/text.h"
 #include "uikit/text_table.h"
 
 #include "uikit/values.h"
@@ -62,6 +64,14 @@ void Label::SetTextPadding(const Rect& r) {
   Invalidate();
 }
 
+void Label::FitWidthToText(GlyphSource* glyphs, bool withPadding) {
+  if (!glyphs || !manager_) return;
+  const Size need = MeasureText(*glyphs, manager_->Fonts().Get(font_), ExpandTextTokens(text_), 0, style_);
+  // Measured at the scale; the layout's widths are at 1x, rounded up so the
+  // text still fits once the width is scaled back.
+  SetFixedWidth(UnscaleLengthUp(need.cx, Dpi()) + (withPadding ? textPadding_.left : 0));
+}
+
 void Label::SetTextStyle(unsigned style) {
   style_ = style;
   Invalidate();
@@ -101,7 +111,7 @@ void Label::PaintText(PaintContext& ctx) {
 
 void Label::DrawLabelText(PaintContext& ctx, const std::string& text, uint32_t colour, unsigned style) {
   if (!ctx.glyphs || text.empty()) return;
-  const Rect r = rect_.Deflate(textPadding_);
+  const Rect r = TextArea();
   if (r.IsEmpty()) return;
   // Localised texts stand in for their "%{n}" tokens wherever text is drawn.
   DrawText(ctx.surface, *ctx.glyphs, ctx.fonts.Get(font_), ExpandTextTokens(text), r, colour, style);

@@ -19,7 +19,13 @@ class Label : public Control {
   uint32_t GetTextColor() const { return textColor_; }
   void SetTextColor(uint32_t c);
   void SetDisabledTextColor(uint32_t c);
-  const Rect& GetTextPadding() const { return textPadding_; }
+  const Rect& GetTextPadding() const { return textPadding_; }  // at 1x
+  // The rectangle text is laid out in: the control's less the text padding
+  // at the scale.
+  Rect TextArea() const { return rect_.Deflate(ScaleRect(textPadding_, Dpi())); }
+  // Makes the fixed width what its text needs on one line at its font (and
+  // the left text padding with withPadding); nothing without glyphs.
+  void FitWidthToText(GlyphSource* glyphs, bool withPadding);
   void SetTextPadding(const Rect& r);
   unsigned GetTextStyle() const { return style_; }
   void SetTextStyle(unsigned style);

@@ -129,6 +129,15 @@ void CPaintManagerUI::SetClientSize(Size size) {
   InvalidateAll();
 }
 
+void CPaintManagerUI::SetDpi(int dpi) {
+  dpi = ClampDpi(dpi);
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  fonts_.SetDpi(dpi);
+  needUpdate_ = true;
+  InvalidateAll();
+}
+
 void CPaintManagerUI::LayoutIfNeeded() {
   if (!needUpdate_ || !root_) return;
   needUpdate_ = false;
@@ -168,6 +177,7 @@ PaintContext CPaintManagerUI::MakeContext(Surface& s) {
   PaintContext ctx{s, images_.get(), glyphs_, fonts_};
   ctx.defaultTextColor = window_.defaultFontColor;
   ctx.disabledTextColor = window_.disabledFontColor;
+  ctx.dpi = dpi_;
   return ctx;
 }
 
@@ -194,7 +204,7 @@ void CPaintManagerUI::PaintRect(Surface& s, const Rect& r) {
 }
 
 Rect CPaintManagerUI::FocusMarkRect(const Control* c) const {
-  const int out = window_.focusGap + window_.focusWidth;
+  const int out = Scale(window_.focusGap + window_.focusWidth);
   return c->GetPos().Deflate(Rect{-out, -out, -out, -out});
 }
 
@@ -202,8 +212,9 @@ void CPaintManagerUI::PaintFocusMark(PaintContext& ctx) {
   if (!focusCues_ || !focus_ || !focus_->ShowsFocusMark() || !focus_->IsShown()) return;
   Size round = window_.focusRound;
   if (const std::string* own = focus_->GetCustomAttribute("focusround")) ParseSize(*own, &round);
-  const int grow = window_.focusGap + window_.focusWidth;
-  ctx.surface.DrawBorder(FocusMarkRect(focus_), window_.focusWidth, window_.focusColor,
+  round = Scale(round);
+  const int grow = Scale(window_.focusGap + window_.focusWidth);
+  ctx.surface.DrawBorder(FocusMarkRect(focus_), Scale(window_.focusWidth), window_.focusColor,
                          Size{round.cx + 2 * grow, round.cy + 2 * grow});
 }
 
@@ -401,8 +412,8 @@ HitArea CPaintManagerUI::HitTestWindow(Point p, bool maximised) {
   HitTestInput in;
   in.point = p;
   in.client = client_;
-  in.sizebox = window_.sizebox;
-  in.caption = window_.caption;
+  in.sizebox = Scale(window_.sizebox);
+  in.caption = Scale(window_.caption);
   in.maximised = maximised;
   in.controlKeepsClick = KeepsCaptionClick(FindControlAt(p));
   return HitTest(in);

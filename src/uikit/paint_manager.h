@@ -138,6 +138,16 @@ class CPaintManagerUI {
   Control* FindControl(const std::string& name) const;
   Control* FindControlAt(Point p);
 
+  // The display scale (geometry.h). Layouts are written at 1x; the tree is
+  // laid out, painted and hit-tested in pixels at this scale. A change lays
+  // the tree out again and repaints it with fonts and images for the new
+  // scale; the client size is the host's to change.
+  void SetDpi(int dpi);
+  int Dpi() const { return dpi_; }
+  int Scale(int v) const { return ScaleLength(v, dpi_); }
+  Size Scale(Size s) const { return ScaleSize(s, dpi_); }
+  Rect Scale(const Rect& r) const { return ScaleRect(r, dpi_); }
+
   // Layout.
   void SetClientSize(Size size);
   Size GetClientSize() const { return client_; }
@@ -268,6 +278,7 @@ class CPaintManagerUI {
   GlyphSource* glyphs_ = nullptr;
   std::map<std::string, std::string> defaults_;
   Size client_;
+  int dpi_ = kBaseDpi;
   bool needUpdate_ = true;
   std::vector<Rect> dirty_;
   std::function<void()> invalidateHook_;

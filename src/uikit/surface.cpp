@@ -205,6 +205,45 @@ void Surface::BlendBitmap(const Bitmap& src, const Rect& srcRect, Point dest, in
   }
 }
 
+namespace {
+
+// For each destination pixel along one axis: the source pixels under its
+// footprint and their weights, which sum to exactly 256.
+struct AreaTaps {
+  std::vector<int> first;     // per destination pixel: index into index/weight
+  std::vector<int> index;     // source pixel (absolute)
+  std::vector<uint32_t> weight;
+};
+
+AreaTaps MakeAreaTaps(int srcStart, int srcLen, int destStart, int destLen, int from, int to) {
+  AreaTaps t;
+  t.first.reserve(static_cast<size_t>(to - from) + 1);
+  for (int d = from; d < to; ++d) {
+    t.first.push_back(static_cast<int>(t.index.size()));
+    // The footprint in 1/destLen source pixels: [i * srcLen, (i + 1) * srcLen).
+    const int64_t i = d - destStart;
+    const int64_t a = i * srcLen, b = (i + 1) * srcLen;
+    const int64_t total = b - a;
+    uint32_t given = 0;
+    size_t heaviest = t.index.size();
+    for (int64_t sp = a / destLen; sp * destLen < b && sp < srcLen; ++sp) {
+      const int64_t lo = std::max(a, sp * destLen), hi = std::min(b, (sp + 1) * destLen);
+      const uint32_t w = static_cast<uint32_t>((hi - lo) * 256 / total);
+      if (w == 0) continue;
+      if (t.index.size() == heaviest || w > t.weight[heaviest]) heaviest = t.index.size();
+      t.index.push_back(srcStart + static_cast<int>(sp));
+      t.weight.push_back(w);
+      given += w;
+    }
+    // Truncation leaves the sum short by a few; the heaviest tap takes it.
+    if (heaviest < t.index.size()) t.weight[heaviest] += 256 - given;
+  }
+  t.first.push_back(static_cast<int>(t.index.size()));
+  return t;
+}
+
+}  // namespace
+
 void Surface::BlendScaled(const Bitmap& src, const Rect& srcRect, const Rect& destRect, int alpha,
                           ScaleFilter filter) {
   if (alpha <= 0 || src.IsEmpty() || destRect.IsEmpty()) return;
@@ -218,6 +257,38 @@ void Surface::BlendScaled(const Bitmap& src, const Rect& srcRect, const Rect& de
   if (d.IsEmpty()) return;
   const int sw = s.Width(), sh = s.Height(), dw = destRect.Width(), dh = destRect.Height();
   const uint32_t a = static_cast<uint32_t>(std::min(alpha, 255));
+  if (filter == ScaleFilter::kArea) {
+    if (dw > sw || dh > sh) {
+      filter = ScaleFilter::kBilinear;
+    } else {
+      const AreaTaps tx = MakeAreaTaps(s.left, sw, destRect.left, dw, d.left, d.right);
+      const AreaTaps ty = MakeAreaTaps(s.top, sh, destRect.top, dh, d.top, d.bottom);
+      for (int y = d.top; y < d.bottom; ++y) {
+        const int yi = y - d.top;
+        Argb* dp = Row(y) + d.left;
+        for (int x = d.left; x < d.right; ++x) {
+          const int xi = x - d.left;
+          uint64_t acc[4] = {0, 0, 0, 0};
+          for (int ky = ty.first[yi]; ky < ty.first[yi + 1]; ++ky) {
+            const Argb* row = src.pixels.data() + static_cast<size_t>(ty.index[ky]) * src.width;
+            for (int kx = tx.first[xi]; kx < tx.first[xi + 1]; ++kx) {
+              const uint64_t w = uint64_t(ty.weight[ky]) * tx.weight[kx];
+              const Argb p = row[tx.index[kx]];
+              acc[0] += w * (p >> 24);
+              acc[1] += w * ((p >> 16) & 255);
+              acc[2] += w * ((p >> 8) & 255);
+              acc[3] += w * (p & 255);
+            }
+          }
+          // Weights sum to 65536; premultiplied channels stay at or below alpha.
+          const Argb p = static_cast<Argb>(((acc[0] + 32768) >> 16) << 24 | ((acc[1] + 32768) >> 16) << 16 |
+                                           ((acc[2] + 32768) >> 16) << 8 | ((acc[3] + 32768) >> 16));
+          dp[xi] = BlendOver(dp[xi], ScaleAlpha(p, a));
+        }
+      }
+      return;
+    }
+  }
 
   // Per column: the two source columns and the weight of the second.
   std::vector<int> x0(d.Width()), x1(d.Width());

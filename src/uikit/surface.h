@@ -17,7 +17,10 @@
 
 namespace SkinUI {
 
-enum class ScaleFilter { kNearest, kBilinear };
+// kArea averages every source pixel a destination pixel covers, weighted by
+// how much of it is covered: the filter for art drawn above the display's
+// scale, which bilinear sampling would alias. It enlarges as kBilinear.
+enum class ScaleFilter { kNearest, kBilinear, kArea };
 
 class Surface {
  public:

@@ -95,6 +95,39 @@ TEST_F(SkinRender, SelectsPagesSetsValuesAndPrintsRectangles) {
   EXPECT_EQ(Render(L"Render.xml " + Out() + L" --play bar=30").exitCode, 2u);
 }
 
+// At a display scale the picture, every rectangle and the art are those of
+// a screen at that scale: 2x art where the package has it, 1x stretched
+// where it has not.
+TEST_F(SkinRender, DrawsAndMeasuresAtTheScaleAsked) {
+  struct Case {
+    const wchar_t* scale;
+    int width, height;
+    const char* bar;
+    SkinUI::Argb button;
+  };
+  const Case cases[] = {
+      {L"1", 300, 200, "20,50,280,60", 0xFFC80000u},     // 1x art
+      {L"1.5", 450, 300, "30,75,420,90", 0xFF0064C8u},   // 2x art filtered down
+      {L"2", 600, 400, "40,100,560,120", 0xFF0064C8u},   // 2x art as drawn
+      {L"2.75", 825, 550, "55,138,770,166", 0xFF0064C8u},  // the largest art there is
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utils::WideToUtf8(c.scale));
+    RenderRun run = Render(L"Render.xml " + Out() + L" --rects --scale " + c.scale);
+    ASSERT_EQ(run.exitCode, 0u);
+    SkinUI::Bitmap b = Picture();
+    EXPECT_EQ(b.width, c.width);
+    EXPECT_EQ(b.height, c.height);
+    const Rect go = ParseRect(quillon_test::TabLines(run.out).at(5).at(1));
+    EXPECT_EQ(b.At((go.left + go.right) / 2, (go.top + go.bottom) / 2), c.button);
+    run = Render(L"Render.xml " + Out() + L" --rects --select pages=1 --scale " + c.scale);
+    ASSERT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(quillon_test::TabLines(run.out).at(7).at(1), c.bar);
+  }
+  for (const wchar_t* bad : {L"0.5", L"3.5", L"x", L"", L"1.5.5", L"-2"})
+    EXPECT_EQ(Render(L"Render.xml " + Out() + L" --scale \"" + bad + L"\"").exitCode, 2u) << Utils::WideToUtf8(bad);
+}
+
 TEST_F(SkinRender, FailuresExitWithTheirCodes) {
   EXPECT_EQ(Render(L"Broken.xml " + Out()).exitCode, 1u);
   EXPECT_EQ(Render(L"Absent.xml " + Out()).exitCode, 1u);

@@ -4,7 +4,7 @@
 //   skin-render LAYOUT --out FILE.png [--package FILE.7z]
 //       [--select NAME=INDEX] [--state NAME=hot|pushed|disabled|selected]
 //       [--text NAME=TEXT] [--value NAME=N] [--attribute NAME=ATTR=VALUE]
-//       [--play NAME=MS] [--fit NAME] [--language 0|1|2] [--rects]
+//       [--play NAME=MS] [--fit NAME] [--language 0|1|2] [--scale S] [--rects]
 //
 // --play starts a frame-sequence control's animation and runs the window's
 // clock MS milliseconds on, so the picture shows the frame it reaches.
@@ -13,6 +13,9 @@
 // "backBtn" whenever a language is applied.
 // Without --package the package linked into this program is used. --rects
 // prints "name<TAB>left,top,right,bottom" per named control in tree order.
+// --scale draws at a display scale from 1 to 3 ("1.5", "2"; default 1): the
+// picture, the fonts and the art are those of a screen at S x 96 DPI, and
+// --rects prints the rectangles at that scale.
 // Exit codes: 0 done, 1 the layout or package could not be read (the
 // reader's or parser's text on standard error), 2 bad arguments or a name
 // that is not in the layout, 3 the PNG could not be written.
@@ -54,13 +57,35 @@ struct Options {
   std::vector<std::string> fit;
   bool rects = false;
   int language = 0;  // the installer's default: en-US
+  int dpi = kBaseDpi;
 };
+
+// "2", "1.5", "1.25" as DPI (96 per unit), rounded to the nearest; decimal
+// digits alone, so the result never depends on floating point.
+bool ParseScale(const std::string& v, int* dpi) {
+  int64_t whole = 0, frac = 0, unit = 1;
+  size_t i = 0;
+  for (; i < v.size() && v[i] >= '0' && v[i] <= '9' && i < 3; ++i) whole = whole * 10 + (v[i] - '0');
+  if (i == 0) return false;
+  if (i < v.size() && v[i] == '.') {
+    for (++i; i < v.size() && v[i] >= '0' && v[i] <= '9' && unit < 1000000; ++i) {
+      frac = frac * 10 + (v[i] - '0');
+      unit *= 10;
+    }
+  }
+  if (i != v.size()) return false;
+  const int64_t d = whole * kBaseDpi + (frac * kBaseDpi + unit / 2) / unit;
+  if (d < kBaseDpi || d > kMaxDpi) return false;
+  *dpi = static_cast<int>(d);
+  return true;
+}
 
 int Usage(const std::string& why) {
   std::cerr << "skin-render: " << why << "\n"
             << "usage: skin-render LAYOUT --out FILE.png [--package FILE.7z] [--select NAME=INDEX]\n"
             << "       [--state NAME=hot|pushed|disabled|selected] [--text NAME=TEXT] [--value NAME=N]\n"
-            << "       [--attribute NAME=ATTR=VALUE] [--play NAME=MS] [--fit NAME] [--language 0|1|2] [--rects]\n";
+            << "       [--attribute NAME=ATTR=VALUE] [--play NAME=MS] [--fit NAME] [--language 0|1|2] [--scale S]\n"
+            << "       [--rects]\n";
   return 2;
 }
 
@@ -96,6 +121,10 @@ bool ParseArgs(int argc, char** argv, Options* o, std::string* why) {
     else if (a == "--attribute") ok = pair(&o->attribute);
     else if (a == "--play") ok = pair(&o->play);
     else if (a == "--rects") o->rects = true;
+    else if (a == "--scale") {
+      std::string v;
+      ok = next(&v) && ParseScale(v, &o->dpi);
+    }
     else if (a == "--fit") {
       std::string v;
       ok = next(&v);
@@ -203,6 +232,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   CPaintManagerUI pm;
+  pm.SetDpi(o.dpi);
   const SkinPackage* pkg = package.get();
   // The window's texts as the installer shows them in that language.
   Localization::LoadLanguage(
@@ -227,6 +257,7 @@ int main(int argc, char** argv) {
   }
   Size size = pm.Window().size;
   if (size.cx <= 0 || size.cy <= 0) size = {600, 400};
+  size = pm.Scale(size);
   pm.SetClientSize(size);
   pm.AttachRoot(std::move(root));
 
@@ -240,9 +271,7 @@ int main(int argc, char** argv) {
     Control* c = pm.FindControl(name);
     auto* label = c ? static_cast<Label*>(c->GetInterface("Label")) : nullptr;
     if (!label) return Usage("no label named " + name);
-    const Size need = MeasureText(*glyphs, pm.Fonts().Get(label->GetFont()), ExpandTextTokens(label->GetText()), 0,
-                                  label->GetTextStyle());
-    label->SetFixedWidth(need.cx + label->GetTextPadding().left);
+    label->FitWidthToText(glyphs.get(), true);
     pm.NeedUpdate();
   }
 
