@@ -19,3 +19,10 @@ if(NOT WIN32)
   set_tests_properties(skinui_host_test PROPERTIES ENVIRONMENT SDL_FRAMEBUFFER_ACCELERATION=1)
 endif()
 quillon_add_test(skinui_placement_test SOURCES ${HOST_TEST_DIR}/placement_test.cpp LIBS skinui_host)
+# The display scale: its arithmetic everywhere; the X resources of a real
+# X server on Linux; the system DPI a real child reads under Wine.
+quillon_add_test(skinui_display_dpi_test SOURCES ${HOST_TEST_DIR}/display_dpi_test.cpp LIBS skinui_host)
+if(NOT WIN32)
+  quillon_add_test(skinui_display_dpi_x11_test SOURCES ${HOST_TEST_DIR}/display_dpi_x11_test.cpp
+    LIBS skinui_host DISPLAY TIMEOUT 60)
+endif()
