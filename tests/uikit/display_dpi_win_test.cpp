@@ -95,12 +95,14 @@ std::string RunProbe() {
 }
 
 struct ProbeLine {
-  int before = 0, after = 0, metricAtBase = 0, metricAtDpi = 0;
+  int before = 0, after = 0, metricAtBase = 0, metricAtDpi = 0, windowDpi = 0, frameAtBase = 0, frameAtDpi = 0;
 };
 
 ProbeLine Parse(const std::string& line) {
   ProbeLine p;
-  if (std::sscanf(line.c_str(), "%d %d %d %d", &p.before, &p.after, &p.metricAtBase, &p.metricAtDpi) != 4) return {};
+  if (std::sscanf(line.c_str(), "%d %d %d %d %d %d %d", &p.before, &p.after, &p.metricAtBase, &p.metricAtDpi,
+                  &p.windowDpi, &p.frameAtBase, &p.frameAtDpi) != 7)
+    return {};
   return p;
 }
 
@@ -113,6 +115,9 @@ TEST(SystemDpiUnderWine, AFreshProcessReadsTheDisplaySetting) {
   // Frame metrics follow the scale asked for, not the one the process has.
   EXPECT_GT(twice.metricAtBase, 0) << line;
   EXPECT_EQ(twice.metricAtDpi, 2 * twice.metricAtBase) << line;
+  EXPECT_EQ(twice.windowDpi, 192) << line;
+  EXPECT_GT(twice.frameAtBase, 0) << line;
+  EXPECT_GT(twice.frameAtDpi, twice.frameAtBase) << line;
 
   ASSERT_TRUE(setting.Set(144));
   EXPECT_EQ(Parse(RunProbe()).after, 144) << "a second change, with no wineserver restart between";
@@ -127,6 +132,8 @@ TEST(SystemDpiUnderWine, NinetySixIsScaleOne) {
   const ProbeLine once = Parse(RunProbe());
   EXPECT_EQ(once.after, 96);
   EXPECT_EQ(once.metricAtDpi, once.metricAtBase);
+  EXPECT_EQ(once.windowDpi, 96);
+  EXPECT_EQ(once.frameAtDpi, once.frameAtBase);
 }
 
 }  // namespace

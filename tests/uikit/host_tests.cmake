@@ -30,9 +30,10 @@ if(WIN32)
   add_executable(skinui_dpi_probe ${HOST_TEST_DIR}/dpi_probe_win.cpp)
   target_link_libraries(skinui_dpi_probe PRIVATE skinui_host)
   set_target_properties(skinui_dpi_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  # While the prefix's DPI is changed every window on the suite's screen
-  # would be drawn at it.
+  # The probe makes a window. While the prefix's DPI is changed every
+  # window on the suite's screen would be drawn at it: DISPLAY holds that
+  # screen's lock.
   quillon_add_test(skinui_display_dpi_win_test SOURCES ${HOST_TEST_DIR}/display_dpi_win_test.cpp
-    LIBS quillon_utils WINDOWS_LOCKS system_dpi suite_display)
+    LIBS quillon_utils DISPLAY WINDOWS_LOCKS system_dpi)
   add_dependencies(skinui_display_dpi_win_test skinui_dpi_probe)
 endif()
