@@ -58,7 +58,9 @@ endfunction()
 # WINDOWS_LOCKS names what the executable shares with other tests under
 # Wine, where the registry and named kernel objects belong to the one prefix
 # ("user_records": the installation's registry key; "instance_mutex": the
-# installer's single-instance mutex). On Linux tests steer those through the
+# installer's single-instance mutex; "system_dpi": the prefix's display
+# scale, HKCU\Control Panel\Desktop LogPixels, which every process started
+# meanwhile reads). On Linux tests steer those through the
 # environment instead, so they run side by side. LOCKS applies everywhere
 # ("product_process": a process named as the product, which the installer's
 # checks look for across the whole machine).

@@ -1,8 +1,8 @@
 # skinui_host: one borderless top-level window per host, its events, painting
 # and timers, the UI thread's loop, and the shadow popup. Win32 on Windows,
 # SDL2 over X11 on Linux (the X Shape extension for rounded corners and the
-# shadow's input shape).
-quillon_sources(SKINUI_HOST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR} window_host shadow_window)
+# shadow's input shape); the display scale (DPI) the windows are drawn at.
+quillon_sources(SKINUI_HOST_SOURCES ${CMAKE_CURRENT_SOURCE_DIR} window_host shadow_window display_dpi)
 add_library(skinui_host STATIC ${SKINUI_HOST_SOURCES})
 target_include_directories(skinui_host PUBLIC ${PROJECT_SOURCE_DIR}/src)
 # skinui_gfx for the bitmap and the rounded region's rows.

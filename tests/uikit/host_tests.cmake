@@ -19,3 +19,21 @@ if(NOT WIN32)
   set_tests_properties(skinui_host_test PROPERTIES ENVIRONMENT SDL_FRAMEBUFFER_ACCELERATION=1)
 endif()
 quillon_add_test(skinui_placement_test SOURCES ${HOST_TEST_DIR}/placement_test.cpp LIBS skinui_host)
+# The display scale: its arithmetic everywhere; the X resources of a real
+# X server on Linux; the system DPI a real child reads under Wine.
+quillon_add_test(skinui_display_dpi_test SOURCES ${HOST_TEST_DIR}/display_dpi_test.cpp LIBS skinui_host)
+if(NOT WIN32)
+  quillon_add_test(skinui_display_dpi_x11_test SOURCES ${HOST_TEST_DIR}/display_dpi_x11_test.cpp
+    LIBS skinui_host DISPLAY TIMEOUT 60)
+endif()
+if(WIN32)
+  add_executable(skinui_dpi_probe ${HOST_TEST_DIR}/dpi_probe_win.cpp)
+  target_link_libraries(skinui_dpi_probe PRIVATE skinui_host)
+  set_target_properties(skinui_dpi_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # The probe makes a window. While the prefix's DPI is changed every
+  # window on the suite's screen would be drawn at it: DISPLAY holds that
+  # screen's lock.
+  quillon_add_test(skinui_display_dpi_win_test SOURCES ${HOST_TEST_DIR}/display_dpi_win_test.cpp
+    LIBS quillon_utils DISPLAY WINDOWS_LOCKS system_dpi)
+  add_dependencies(skinui_display_dpi_win_test skinui_dpi_probe)
+endif()
