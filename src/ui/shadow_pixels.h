@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "uikit/bitmap.h"
+#include "uikit/geometry.h"
 #include "uikit/region_rows.h"
 
 using SkinUI::RegionRow;
@@ -23,11 +24,14 @@ class CShadowParams {
   bool SetPosition(int x, int y);    // -20..20 each: shift relative to the window
   void SetColor(uint32_t colorref) { color_ = colorref & 0xFFFFFF; }  // red in the low byte
 
-  int size() const { return size_; }
-  int sharpness() const { return sharpness_; }
+  // The setters take the layout's 1x values, checked against the ranges
+  // above; the lengths come back in pixels at the window's scale.
+  void SetDpi(int dpi) { dpi_ = SkinUI::ClampDpi(dpi); }
+  int size() const { return SkinUI::ScaleLength(size_, dpi_); }
+  int sharpness() const { return SkinUI::ScaleLength(sharpness_, dpi_); }
   int darkness() const { return darkness_; }
-  int xOffset() const { return xOffset_; }
-  int yOffset() const { return yOffset_; }
+  int xOffset() const { return SkinUI::ScaleLength(xOffset_, dpi_); }
+  int yOffset() const { return SkinUI::ScaleLength(yOffset_, dpi_); }
   uint32_t color() const { return color_; }
 
  private:
@@ -37,6 +41,7 @@ class CShadowParams {
   int8_t xOffset_ = 5;
   int8_t yOffset_ = 5;
   uint32_t color_ = 0;
+  int dpi_ = SkinUI::kBaseDpi;
 };
 
 // The shadow bitmap for a window of `width` x rows.size() pixels whose region

@@ -45,11 +45,14 @@ void CSkinFrame::OnFrameCreated() {
   ConfigureShadow();
 }
 
+void CSkinFrame::OnDpiChanged() { shadow_.SetDpi(PaintManager().Dpi()); }
+
 void CSkinFrame::ConfigureShadow() {
   const WindowAttributes& attrs = PaintManager().Window();
   const std::string* show = attrs.Get("showshadow");
   if (!show || !EqualsNoCase(*show, "true")) return;
   shadow_.Create(Host());
+  shadow_.SetDpi(PaintManager().Dpi());
   if (const std::string* image = attrs.Get("shadowimage")) {
     Rect corner, hole;
     if (const std::string* t = attrs.Get("shadowcorner")) ParseRect(*t, &corner);

@@ -47,6 +47,7 @@ class CSkinFrame : public WindowImplBase {
   // "shadowposition" and "shadowcolor" of the root element. Derived windows
   // do their own set-up in OnWindowReady, which comes after this.
   void OnFrameCreated() override;
+  void OnDpiChanged() override;
 
  private:
   void ConfigureShadow();

@@ -52,13 +52,22 @@ bool CWndShadow::SetImage(ImageCache& images, const std::string& name, const Rec
   return Redraw();
 }
 
+bool CWndShadow::SetDpi(int dpi) {
+  dpi_ = ClampDpi(dpi);
+  params_.SetDpi(dpi_);
+  return Redraw();
+}
+
 bool CWndShadow::Redraw() {
   if (status_ & kVisible) Update();
   return true;
 }
 
 Point CWndShadow::Place(const Rect& parent) const {
-  if (image_) return Point{parent.left - corner_.left, parent.top - corner_.top};
+  if (image_) {
+    const Rect corner = ScaleRect(corner_, dpi_);
+    return Point{parent.left - corner.left, parent.top - corner.top};
+  }
   return Point{ShadowLeft(parent.left, params_), ShadowTop(parent.top, params_)};
 }
 
@@ -68,8 +77,9 @@ void CWndShadow::ComputePixels(const Rect& parent) {
     return;
   }
   Bitmap out;
-  out.width = parent.Width() + corner_.left + corner_.right;
-  out.height = parent.Height() + corner_.top + corner_.bottom;
+  const Rect corner = ScaleRect(corner_, dpi_);
+  out.width = parent.Width() + corner.left + corner.right;
+  out.height = parent.Height() + corner.top + corner.bottom;
   if (out.IsEmpty()) {
     pixels_ = Bitmap{};
     return;
@@ -78,7 +88,7 @@ void CWndShadow::ComputePixels(const Rect& parent) {
   Surface surface(out);
   ImageDescriptor desc;
   desc.corner = holeOffset_;
-  DrawImage(surface, *image_, desc, Rect{0, 0, out.width, out.height});
+  DrawImage(surface, *image_, desc, Rect{0, 0, out.width, out.height}, {dpi_, 1});
   pixels_ = std::move(out);
 }
 

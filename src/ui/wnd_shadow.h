@@ -63,6 +63,11 @@ class CWndShadow {
   // mode, when the image cannot be loaded.
   bool SetImage(ImageCache& images, const std::string& name, const Rect& corner, const Rect& holeOffset);
 
+  // The parent's display scale: the settings above are at 1x (the corner
+  // and hole offset included, the image drawn at 1x), and the shadow is
+  // drawn at this scale.
+  bool SetDpi(int dpi);
+
   // Recomputes the bitmap and shows it at its place beside the parent.
   void Update();
 
@@ -105,6 +110,7 @@ class CWndShadow {
   std::unique_ptr<Bitmap> image_;
   Rect corner_;
   Rect holeOffset_;
+  int dpi_ = kBaseDpi;
   Bitmap pixels_;
   int updates_ = 0;
 };

@@ -1,24 +1,8 @@
 #include "uikit/display_dpi.h"
 
-#include <climits>
-#include <cstdint>
 #include <cstring>
 
 namespace SkinUI {
-
-int ClampDpi(int dpi) {
-  if (dpi < kBaseDpi) return kBaseDpi;
-  return dpi > kMaxDpi ? kMaxDpi : dpi;
-}
-
-int ScaleByDpi(int value, int dpi) {
-  const int64_t product = static_cast<int64_t>(value) * dpi;
-  const int64_t magnitude = ((product < 0 ? -product : product) + kBaseDpi / 2) / kBaseDpi;
-  const int64_t scaled = product < 0 ? -magnitude : magnitude;
-  if (scaled > INT_MAX) return INT_MAX;
-  if (scaled < INT_MIN) return INT_MIN;
-  return static_cast<int>(scaled);
-}
 
 namespace {
 

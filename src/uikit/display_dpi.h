@@ -4,17 +4,9 @@
 // display_dpi_win.h (HWND) and display_dpi_x11.h (Display*).
 #pragma once
 
+#include "uikit/geometry.h"  // kBaseDpi, ClampDpi, ScaleLength
+
 namespace SkinUI {
-
-constexpr int kBaseDpi = 96;
-constexpr int kMaxDpi = 3 * kBaseDpi;
-
-// `dpi` within [kBaseDpi, kMaxDpi]; a non-positive one (unknown) is kBaseDpi.
-int ClampDpi(int dpi);
-
-// `value` * `dpi` / 96, rounded half away from zero, saturated to int's
-// range. Integer arithmetic only, so every target lays out alike.
-int ScaleByDpi(int value, int dpi);
 
 // The `Xft.dpi` entry of an X resource database in its text form (what
 // XResourceManagerString answers; "Xft.dpi:\t192" lines), rounded half up

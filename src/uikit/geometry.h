@@ -61,11 +61,12 @@ constexpr int kMaxDpi = 3 * kBaseDpi;
 // the toolkit draws.
 inline int ClampDpi(int dpi) { return dpi <= kBaseDpi ? kBaseDpi : std::min(dpi, kMaxDpi); }
 
+// Saturates at int's range rather than wrapping.
 inline int ScaleLength(int v, int dpi) {
   if (dpi == kBaseDpi) return v;
   const int64_t p = int64_t(v) * dpi;
   const int64_t r = p >= 0 ? (p + kBaseDpi / 2) / kBaseDpi : -((-p + kBaseDpi / 2) / kBaseDpi);
-  return static_cast<int>(std::clamp<int64_t>(r, -(int64_t(1) << 30), int64_t(1) << 30));
+  return static_cast<int>(std::clamp<int64_t>(r, INT32_MIN, INT32_MAX));
 }
 // The smallest 1x length that scales to at least px: what a measured
 // on-screen extent (a text's width) asks of a layout written at 1x.

@@ -69,6 +69,7 @@ enum class HostEventType {
   kPosted,
   kComposition,   // the input method's unfinished text (text, compositionCursor); empty ends it
   kNativeEditKey, // Return, Escape or Tab (modifiers) pressed in the native edit field
+  kDpiChanged,    // the window's display scale is now dpi; the window is already size (client) large
   kDestroy,       // the window is going; the last event the handler sees
 };
 
@@ -91,6 +92,7 @@ struct HostEvent {
   intptr_t lParam = 0;
   std::string text;                         // kComposition: UTF-8
   int compositionCursor = 0;                // kComposition: code points before the input method's cursor
+  int dpi = kBaseDpi;                       // kDpiChanged
 };
 
 class IHostHandler {
@@ -200,6 +202,13 @@ class WindowHost {
   void Move(Point screenTopLeft);
   void Resize(Size clientSize);
   Rect WindowRect() const;  // on the screen; borderless, so the client area too
+  // The display scale (geometry.h) for a window about to be created, as the
+  // system sets it: Windows: the system's DPI; Linux: "Xft.dpi" of the X
+  // resources, else 1x.
+  static int SystemDpi();
+  // The window's own scale: on Windows its monitor's DPI, which changes as
+  // it moves between monitors (kDpiChanged); on Linux the system's.
+  int Dpi() const;
   Size ClientSize() const;
   // Centres over the owner's window, or over the work area of the screen
   // when `owner` is null or not alive, and keeps the window inside the work

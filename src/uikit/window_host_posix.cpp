@@ -17,6 +17,7 @@
 #include <set>
 #include <vector>
 
+#include "uikit/display_dpi_x11.h"
 #include "uikit/region_rows.h"
 #include "uikit/utf8.h"
 #include "uikit/window_host.h"
@@ -158,6 +159,7 @@ struct WindowHost::Impl {
   Rect restoreRect;
   bool visible = false;
   bool popup = false;
+  int dpi = kBaseDpi;
   IHostObserver* observer = nullptr;
 
   void ResizeBuffer(Size s) {
@@ -600,6 +602,7 @@ bool WindowHost::Create(IHostHandler* handler, const HostOptions& options) {
     XSetClassHint(Loop().display, impl_->xwindow, &hint);
   }
   impl_->popup = options.popup;
+  impl_->dpi = SystemDpi();
   if (options.owner && options.owner->impl_->window) {
     impl_->ownerId = options.owner->impl_->id;
     if (!options.popup) SDL_SetWindowModalFor(window, options.owner->impl_->window);
@@ -711,6 +714,19 @@ Rect WindowHost::WindowRect() const {
 }
 
 Size WindowHost::ClientSize() const { return Size{impl_->back.width, impl_->back.height}; }
+
+int WindowHost::SystemDpi() {
+  // The loop's connection once a window exists; before, one of our own,
+  // as SDL will open on the same $DISPLAY.
+  if (Loop().display) return SkinUI::SystemDpi(Loop().display);
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return kBaseDpi;
+  const int dpi = SkinUI::SystemDpi(display);
+  XCloseDisplay(display);
+  return dpi;
+}
+
+int WindowHost::Dpi() const { return impl_->dpi; }
 
 namespace {
 

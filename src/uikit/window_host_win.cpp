@@ -12,11 +12,15 @@
 #include <set>
 #include <vector>
 
+#include "uikit/display_dpi_win.h"
 #include "uikit/window_host.h"
 
 namespace SkinUI {
 
 namespace {
+
+// WM_DPICHANGED, which headers for Windows 7 do not name.
+constexpr UINT kWmDpiChanged = 0x02E0;
 
 struct QuitState {  // UI thread only: a WM_QUIT taken off the queue by a pump
   bool pending = false;
@@ -65,7 +69,18 @@ Rect FromRECT(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Before the first window or DPI reading: a process the system still
+// thinks unaware is told 96 DPI and has its windows stretched.
+void EnsureDpiAware() {
+  static const bool declared = [] {
+    DeclareDpiAwareness();
+    return true;
+  }();
+  (void)declared;
+}
+
 bool RegisterHostClass(const std::wstring& name) {
+  EnsureDpiAware();
   static std::set<std::wstring> registered;
   if (registered.count(name)) return true;
   WNDCLASSEXW wc{};
@@ -317,6 +332,18 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       return OnSize(hwnd, w, wParam, lParam);
+    case kWmDpiChanged: {
+      // The window moved to a monitor of another scale: it takes the
+      // rectangle the system suggests, then lays itself out at the scale.
+      const RECT* r = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      e.type = HostEventType::kDpiChanged;
+      e.dpi = ClampDpi(LOWORD(wParam));
+      e.size = w->back.IsEmpty() ? Size{r->right - r->left, r->bottom - r->top} : Size{w->back.width, w->back.height};
+      Deliver(hwnd, e);
+      return 0;
+    }
     case WM_MOVE: {
       RECT r;
       GetWindowRect(hwnd, &r);
@@ -597,6 +624,13 @@ Rect WindowHost::WindowRect() const {
 }
 
 Size WindowHost::ClientSize() const { return Size{impl_->back.width, impl_->back.height}; }
+
+int WindowHost::SystemDpi() {
+  EnsureDpiAware();
+  return SkinUI::SystemDpi();
+}
+
+int WindowHost::Dpi() const { return impl_->hwnd ? WindowDpi(impl_->hwnd) : SystemDpi(); }
 
 namespace {
 

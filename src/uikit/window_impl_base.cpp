@@ -66,6 +66,8 @@ bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, 
   pm_.AddNotifier(this);
   pm_.AddMessageFilter(this);
 
+  // A prompt takes its owner's scale; a first window the system's.
+  pm_.SetDpi(owner && owner->IsAlive() ? owner->Dpi() : WindowHost::SystemDpi());
   const SkinPackage* package = OpenSkin();
   bool built = true;
   if (package) {
@@ -78,14 +80,13 @@ bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, 
   options.title = title;
   options.owner = owner;
   options.toolWindow = toolWindow;
-  const Size size = pm_.Window().size;
+  const Size size = pm_.Scale(pm_.Window().size);
   if (size.cx > 0 && size.cy > 0) options.size = size;
   if (!host_.Create(this, options)) return false;
   id_.store(host_.Id());
   accessibility_ = std::make_unique<AccessibilityBridge>(pm_, host_, [this] { return GetAccessibleInfo(); });
   Live().push_back(this);
-  const Size round = pm_.Window().roundCorner;
-  if (round.cx > 0 || round.cy > 0) host_.SetRoundRegion(round);
+  ApplyRoundRegion();
   pm_.SetInvalidateHook([this] { InvalidateHostDirty(); });
   pm_.SetPopupHost(this);
   pm_.SetClipboardHooks({&WindowHost::ClipboardText, &WindowHost::SetClipboardText});
@@ -93,11 +94,32 @@ bool WindowImplBase::Create(const WindowHost* owner, const std::wstring& title, 
   pm_.InvalidateAll();
 
   OnFrameCreated();
+  // The monitor the system put the window on may have another scale.
+  if (host_.Dpi() != pm_.Dpi()) ApplyDpi(host_.Dpi(), false);
   if (built && pm_.GetRoot()) OnWindowReady();
   // What initialisation posted (a start of the installation) waits until
   // the user can see the window.
   ArmTimer();
   return built;
+}
+
+void WindowImplBase::ApplyRoundRegion() {
+  const Size round = pm_.Scale(pm_.Window().roundCorner);
+  if (round.cx > 0 || round.cy > 0) host_.SetRoundRegion(round);
+}
+
+void WindowImplBase::ApplyDpi(int dpi, bool sized) {
+  pm_.ClosePopup();
+  pm_.SetDpi(dpi);
+  // A system that announces a new scale has already given the window the
+  // size it suggests; otherwise it takes the layout's size at the scale.
+  const Size size = pm_.Scale(pm_.Window().size);
+  if (!sized && size.cx > 0 && size.cy > 0 && host_.State() == SizeState::kRestored) host_.Resize(size);
+  pm_.SetClientSize(host_.ClientSize());
+  ApplyRoundRegion();
+  if (nativeEdit_) host_.BeginNativeEdit(nativeEdit_->NativeLook());
+  pm_.InvalidateAll();
+  OnDpiChanged();
 }
 
 const SkinPackage* WindowImplBase::OpenSkin() {
@@ -123,7 +145,7 @@ bool WindowImplBase::BuildLayout(const SkinPackage* package) {
   CDialogBuilder builder;
   std::unique_ptr<Control> root = builder.Create(layout, *package, this, &pm_);
   if (!root) return false;
-  const Size size = pm_.Window().size;
+  const Size size = pm_.Scale(pm_.Window().size);
   if (size.cx > 0 && size.cy > 0) pm_.SetClientSize(size);
   pm_.AttachRoot(std::move(root));
   return true;
@@ -366,6 +388,9 @@ bool WindowImplBase::OnHostEvent(const HostEvent& e) {
     case HostEventType::kMove:
       pm_.ClosePopup();
       handled = false;
+      break;
+    case HostEventType::kDpiChanged:
+      ApplyDpi(e.dpi, true);
       break;
     case HostEventType::kActivate:
       if (!e.active) pm_.ClosePopup();

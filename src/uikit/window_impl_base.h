@@ -124,12 +124,18 @@ class WindowImplBase : public IHostHandler,
   virtual bool OnDefaultKey(int key) { return false; }
   // The window is gone (the last call the base makes for it).
   virtual void OnFinalMessage() {}
+  // After the window took a new display scale (laid out and resized).
+  virtual void OnDpiChanged() {}
   // What the window is to a screen reader: by default its client area
   // under its title; a prompt says it is a dialog, with its text.
   virtual AccessibleWindowInfo GetAccessibleInfo() const { return AccessibleWindowInfo{}; }
 
  private:
   const SkinPackage* OpenSkin();
+  void ApplyRoundRegion();
+  // Lays the window out at a new scale; sized: the window already has the
+  // size the system chose for it.
+  void ApplyDpi(int dpi, bool sized);
   bool BuildLayout(const SkinPackage* package);
   void LayoutFailed();
   void ArmTimer();

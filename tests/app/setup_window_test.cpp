@@ -12,6 +12,8 @@
 #include "setup_fixture.h"
 #include "support/package_server.h"
 #include "support/setup_pilot.h"
+#include "support/system_dpi.h"
+#include "uikit/png.h"
 #include "uikit/automation.h"
 #include "uikit/window_host.h"
 
@@ -140,6 +142,85 @@ TEST_F(SetupWindow, OneClickInstallsAndReportsAsTheWindowDoes) {
                             Field("kx_task_name", "大包下载完毕"), Field("kx_task_name", "安装成功")}))
       << collector_.Errors();
 }
+
+// What tools/skin-render draws of the start page at a scale: the toolkit's
+// own pixels, which the window must show unchanged.
+SkinUI::Bitmap RenderedStartPage(const wchar_t* scale, const fs::path& out) {
+  Utils::PipedProcess render;
+  render.Start(qt::Quoted(qt::BuiltProgram(L"tools", L"skin-render")) + L" MainWnd.xml --out " + qt::Quoted(out) +
+               L" --fit lbLanguage --scale " + scale);
+  uint32_t code = 1;
+  SkinUI::Bitmap b;
+  std::string error;
+  if (render.WaitFor(60000, &code) && code == 0) SkinUI::DecodePng(qt::ReadBytes(out), &b, &error);
+  return b;
+}
+
+// At one and a half and at twice the scale, as a desktop announces it
+// (Xft.dpi or LogPixels of 144 and 192), the window is that much larger,
+// shows the toolkit's drawing at that scale pixel for pixel (text
+// rasterised and art drawn for it, nothing stretched by the system), and a
+// click where "Install now" is at that scale installs.
+struct Scale {
+  int dpi;
+  const wchar_t* text;
+  const char* shot;
+};
+
+class ScaledSetupWindow : public SetupWindow, public ::testing::WithParamInterface<Scale> {};
+
+TEST_P(ScaledSetupWindow, IsLargerSharpAndInstallsWithAClickAtTheScaledPlace) {
+  const Scale scale = GetParam();
+  {
+    qt::ScopedSystemDpi dpi(scale.dpi);
+    ASSERT_TRUE(dpi.ok());
+    qt::PackageServer server("velmotranslate.exe", setup_test::DemoPackage());
+    ASSERT_TRUE(server.ready());
+    Config(server.ShortUrl(), L"-demo-startup=NonStartup");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(window_.Width(), SkinUI::ScaleLength(600, scale.dpi));
+    EXPECT_EQ(window_.Height(), SkinUI::ScaleLength(400, scale.dpi));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // every part painted
+    Shot(window_, std::string(scale.shot) + "-start");
+
+    // The header (logo, name, tagline over the art), away from the rounded
+    // corners and the title buttons a pointer may be over.
+    SkinUI::Rect button, minimise;
+    ASSERT_TRUE(qt::LayoutRect(qt::kMainLayout, "defaultInstallBtn", 0, &button, scale.dpi));
+    ASSERT_TRUE(qt::LayoutRect(qt::kMainLayout, "minbtn", 0, &minimise, scale.dpi));
+    const SkinUI::Rect header{40, 40, minimise.left - 8, button.top - 40};
+    const SkinUI::Bitmap drawn = RenderedStartPage(scale.text, scratch_.Path() / "start.png");
+    ASSERT_EQ(drawn.width, window_.Width());
+    int w = 0, h = 0;
+    const std::vector<uint32_t> shown = qt::ScreenPixels(
+        qt::ScreenRect{window_.left + header.left, window_.top + header.top, window_.left + header.right,
+                       window_.top + header.bottom},
+        &w, &h);
+    ASSERT_EQ(w, header.Width());
+    ASSERT_EQ(h, header.Height());
+    int differing = 0;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const uint32_t a = shown[static_cast<size_t>(y) * w + x], b = drawn.At(header.left + x, header.top + y);
+        for (int shift = 0; shift < 24; shift += 8)
+          if (std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)) > 2) {
+            ++differing;
+            break;
+          }
+      }
+    }
+    EXPECT_EQ(differing, 0) << "of " << w * h << " header pixels";
+
+    Click("defaultInstallBtn", 0);
+    const fs::path folder = DefaultFolder();
+    ASSERT_TRUE(Installed(folder));
+    FinishAndExit(std::string(scale.shot) + "-finished");
+    ExpectInstalledRecords(folder);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AtTheDesktopsScale, ScaledSetupWindow,
+                         ::testing::Values(Scale{144, L"1.5", "scale-1.5x"}, Scale{192, L"2", "scale-2x"}));
 
 // "自定义安装", then a folder of the user's own: the text typed at the end
 // of the proposed folder makes another folder, with "velmotranslate" below.

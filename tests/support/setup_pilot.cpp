@@ -34,7 +34,21 @@ SkinUI::Bitmap Capture(const ScreenRect& area) {
 
 }  // namespace
 
-bool LayoutRect(const std::string& layout, const std::string& control, int page, SkinUI::Rect* rect) {
+int WindowDpi(const std::string& layout, const ScreenRect& window) {
+  std::string error;
+  const SkinUI::SkinPackage* package = SkinUI::OpenEmbeddedSkinPackage(&error);
+  if (!package) return SkinUI::kBaseDpi;
+  SkinUI::CPaintManagerUI pm;
+  SkinUI::CDialogBuilder builder;
+  SkinUI::SequenceControlFactory factory;
+  if (!builder.Create(layout, *package, &factory, &pm) || pm.Window().size.cx <= 0) return SkinUI::kBaseDpi;
+  // The one scale whose width is the window's.
+  for (int dpi = SkinUI::kBaseDpi; dpi <= SkinUI::kMaxDpi; ++dpi)
+    if (SkinUI::ScaleLength(pm.Window().size.cx, dpi) == window.Width()) return dpi;
+  return SkinUI::kBaseDpi;
+}
+
+bool LayoutRect(const std::string& layout, const std::string& control, int page, SkinUI::Rect* rect, int dpi) {
   std::string error;
   const SkinUI::SkinPackage* package = SkinUI::OpenEmbeddedSkinPackage(&error);
   if (!package) return false;
@@ -43,9 +57,10 @@ bool LayoutRect(const std::string& layout, const std::string& control, int page,
   SkinUI::SequenceControlFactory factory;
   std::unique_ptr<SkinUI::Control> root = builder.Create(layout, *package, &factory, &pm);
   if (!root) return false;
+  pm.SetDpi(dpi);
   SkinUI::Size size = pm.Window().size;
   if (size.cx <= 0 || size.cy <= 0) size = {600, 400};
-  pm.SetClientSize(size);
+  pm.SetClientSize(pm.Scale(size));
   pm.AttachRoot(std::move(root));
   if (page >= 0) {
     auto* tab = pm.FindControl("mainTabLt");
@@ -90,7 +105,7 @@ bool WaitForNoWindow(const std::wstring& title, const std::string& className, in
 
 bool ClickControl(const ScreenRect& window, const std::string& layout, const std::string& control, int page) {
   SkinUI::Rect r;
-  if (!LayoutRect(layout, control, page, &r)) return false;
+  if (!LayoutRect(layout, control, page, &r, WindowDpi(layout, window))) return false;
   const SkinUI::Point centre{window.left + (r.left + r.right) / 2, window.top + (r.top + r.bottom) / 2};
   // Hover first, as a hand does: the button sees the pointer arrive.
   return SkinUI::Automation::ClickScreen(centre);

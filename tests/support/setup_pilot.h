@@ -22,16 +22,20 @@ constexpr wchar_t kPromptTitle[] = L"消息框";
 constexpr char kMainLayout[] = "MainWnd.xml";
 
 // `control`'s rectangle in client coordinates of `layout` laid out at its
-// size, with page `page` of "mainTabLt" selected (-1: as built). False
+// size at the display scale `dpi`, with page `page` of "mainTabLt" selected (-1: as built). False
 // when the control is missing or hidden there.
-bool LayoutRect(const std::string& layout, const std::string& control, int page, SkinUI::Rect* rect);
+bool LayoutRect(const std::string& layout, const std::string& control, int page, SkinUI::Rect* rect,
+                int dpi = SkinUI::kBaseDpi);
+// The display scale a window of the layout shows at, told by its width.
+int WindowDpi(const std::string& layout, const ScreenRect& window);
 
 // Waits until the window is shown and something is drawn in it.
 bool WaitForWindow(const std::wstring& title, const std::string& className, int timeoutMs, ScreenRect* rect);
 // Waits until no such window is shown.
 bool WaitForNoWindow(const std::wstring& title, const std::string& className, int timeoutMs);
 
-// A real click at the centre of the control, in the window at `window`.
+// A real click at the centre of the control, in the window at `window`
+// (laid out at the scale the window's width shows).
 bool ClickControl(const ScreenRect& window, const std::string& layout, const std::string& control, int page);
 
 // Types text with real key presses into whatever has the keyboard focus.

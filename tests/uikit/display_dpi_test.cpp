@@ -10,7 +10,7 @@ namespace {
 
 using SkinUI::ClampDpi;
 using SkinUI::ParseXftDpi;
-using SkinUI::ScaleByDpi;
+using SkinUI::ScaleLength;
 
 TEST(ClampDpi, KeepsOneToThreeTimesAndTakesUnknownAsOne) {
   EXPECT_EQ(ClampDpi(96), 96);
@@ -24,34 +24,34 @@ TEST(ClampDpi, KeepsOneToThreeTimesAndTakesUnknownAsOne) {
   EXPECT_EQ(ClampDpi(INT_MIN), 96);
 }
 
-TEST(ScaleByDpi, RoundsHalfAwayFromZeroAtEveryScale) {
-  EXPECT_EQ(ScaleByDpi(10, 96), 10);
-  EXPECT_EQ(ScaleByDpi(10, 192), 20);
-  EXPECT_EQ(ScaleByDpi(7, 288), 21);
+TEST(ScaleLength, RoundsHalfAwayFromZeroAtEveryScale) {
+  EXPECT_EQ(ScaleLength(10, 96), 10);
+  EXPECT_EQ(ScaleLength(10, 192), 20);
+  EXPECT_EQ(ScaleLength(7, 288), 21);
   // 1.25x: 1 -> 1.25, 2 -> 2.5, 3 -> 3.75
-  EXPECT_EQ(ScaleByDpi(1, 120), 1);
-  EXPECT_EQ(ScaleByDpi(2, 120), 3);
-  EXPECT_EQ(ScaleByDpi(3, 120), 4);
+  EXPECT_EQ(ScaleLength(1, 120), 1);
+  EXPECT_EQ(ScaleLength(2, 120), 3);
+  EXPECT_EQ(ScaleLength(3, 120), 4);
   // 1.5x: odd values land on a half
-  EXPECT_EQ(ScaleByDpi(1, 144), 2);
-  EXPECT_EQ(ScaleByDpi(5, 144), 8);
+  EXPECT_EQ(ScaleLength(1, 144), 2);
+  EXPECT_EQ(ScaleLength(5, 144), 8);
   // Offsets left or above mirror those right or below, so a rectangle
   // keeps its size wherever it sits.
-  EXPECT_EQ(ScaleByDpi(-1, 144), -2);
-  EXPECT_EQ(ScaleByDpi(-5, 144), -8);
-  EXPECT_EQ(ScaleByDpi(-2, 120), -3);
-  EXPECT_EQ(ScaleByDpi(-1, 120), -1);
-  EXPECT_EQ(ScaleByDpi(0, 288), 0);
+  EXPECT_EQ(ScaleLength(-1, 144), -2);
+  EXPECT_EQ(ScaleLength(-5, 144), -8);
+  EXPECT_EQ(ScaleLength(-2, 120), -3);
+  EXPECT_EQ(ScaleLength(-1, 120), -1);
+  EXPECT_EQ(ScaleLength(0, 288), 0);
 }
 
-TEST(ScaleByDpi, LargeValuesNeitherOverflowNorWrap) {
+TEST(ScaleLength, LargeValuesNeitherOverflowNorWrap) {
   // value * dpi passes int's range here; the result still fits.
-  EXPECT_EQ(ScaleByDpi(700000000, 120), 875000000);
-  EXPECT_EQ(ScaleByDpi(-700000000, 120), -875000000);
-  EXPECT_EQ(ScaleByDpi(INT_MAX, 96), INT_MAX);
-  EXPECT_EQ(ScaleByDpi(INT_MIN, 96), INT_MIN);
-  EXPECT_EQ(ScaleByDpi(INT_MAX, 288), INT_MAX);
-  EXPECT_EQ(ScaleByDpi(INT_MIN, 288), INT_MIN);
+  EXPECT_EQ(ScaleLength(700000000, 120), 875000000);
+  EXPECT_EQ(ScaleLength(-700000000, 120), -875000000);
+  EXPECT_EQ(ScaleLength(INT_MAX, 96), INT_MAX);
+  EXPECT_EQ(ScaleLength(INT_MIN, 96), INT_MIN);
+  EXPECT_EQ(ScaleLength(INT_MAX, 288), INT_MAX);
+  EXPECT_EQ(ScaleLength(INT_MIN, 288), INT_MIN);
 }
 
 TEST(ParseXftDpi, ReadsTheEntryAmongADesktopsResources) {

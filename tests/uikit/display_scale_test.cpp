@@ -12,21 +12,8 @@
 namespace SkinUI {
 namespace {
 
-TEST(DisplayScale, LengthsRoundHalfAwayFromZeroInWholeNumbers) {
-  EXPECT_EQ(ClampDpi(0), 96);
-  EXPECT_EQ(ClampDpi(-5), 96);
-  EXPECT_EQ(ClampDpi(72), 96);
-  EXPECT_EQ(ClampDpi(400), 288);
-  EXPECT_EQ(ClampDpi(120), 120);
-  // 1.5x: 1.5 -> 2, 4.5 -> 5, -4.5 -> -5; 1.25x: 2.5 -> 3, 1.25 -> 1.
-  EXPECT_EQ(ScaleLength(1, 144), 2);
-  EXPECT_EQ(ScaleLength(3, 144), 5);
-  EXPECT_EQ(ScaleLength(-3, 144), -5);
-  EXPECT_EQ(ScaleLength(600, 144), 900);
-  EXPECT_EQ(ScaleLength(2, 120), 3);
-  EXPECT_EQ(ScaleLength(1, 120), 1);
-  EXPECT_EQ(ScaleLength(7, 96), 7);
-  EXPECT_EQ(ScaleLength(1 << 29, 288), 1 << 30);  // saturates, never wraps
+// (The rounding rule itself: display_dpi_test.)
+TEST(DisplayScale, AMeasuredWidthNeedsTheSmallestLayoutWidthThatCoversIt) {
   // The smallest 1x length that covers a measured width once scaled.
   for (int dpi : {96, 120, 144, 168, 192, 264, 288}) {
     for (int px = 1; px < 400; ++px) {
