@@ -2,6 +2,9 @@
 // holding only a key and a link to the bridge. Every call builds a fresh
 // tree, so an object answers for what the window shows now, and a control
 // that went away is simply no longer found.
+//
+// One file because IAccessible's twenty-odd methods are one COM object's
+// answers and belong together with the key-to-object lookup they all use.
 #include "uikit/accessibility_bridge.h"
 
 #include <windows.h>

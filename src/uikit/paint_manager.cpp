@@ -1,3 +1,7 @@
+// One file because layout, dirty rectangles, input dispatch, focus, the
+// popup, notifications and timers all follow one rule: a control is
+// forgotten everywhere at once (ForgetControl, ControlHidden), which only
+// works while the state it clears lives in one place.
 #include "uikit/paint_manager.h"
 
 #include <algorithm>

@@ -3,6 +3,10 @@
 // without a window manager, the rounded X shape, disabled owners for modal
 // runs, and timers kept in the loop itself so they fire on the UI thread and
 // no SDL timer thread ever holds a pointer into a window.
+//
+// One file because the loop, the drag without a window manager, the X shape
+// and the modal run share the loop's window table and SDL's one X
+// connection, whose lifetime this file alone manages.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>

@@ -4,6 +4,10 @@
 // and painting from a top-down 32-bit back buffer inside WM_PAINT. A popup
 // is a tool window that is never activated; the native edit field is the
 // system's EDIT control as a child of the window.
+//
+// One file because every part of it (the window procedure, the pump, the
+// modal run, the native field and the DPI change) works on the same Impl
+// and the same table of live windows, which no other file may see.
 #include <windows.h>
 #include <imm.h>
 #include <windowsx.h>
