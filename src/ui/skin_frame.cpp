@@ -47,26 +47,39 @@ void CSkinFrame::OnFrameCreated() {
 
 void CSkinFrame::OnDpiChanged() { shadow_.SetDpi(PaintManager().Dpi()); }
 
+namespace {
+enum ShadowAttribute { kShow, kImage, kCorner, kHoleOffset, kSize, kSharpness, kDarkness, kPosition, kColour };
+}  // namespace
+
+const std::vector<std::string>& CSkinFrame::ShadowAttributes() {
+  // In ShadowAttribute's order.
+  static const std::vector<std::string> names = {"showshadow", "shadowimage", "shadowcorner",
+                                                 "shadowholeoffset", "shadowsize", "shadowsharpness",
+                                                 "shadowdarkness", "shadowposition", "shadowcolor"};
+  return names;
+}
+
 void CSkinFrame::ConfigureShadow() {
   const WindowAttributes& attrs = PaintManager().Window();
-  const std::string* show = attrs.Get("showshadow");
+  auto get = [&](ShadowAttribute a) { return attrs.Get(ShadowAttributes()[a]); };
+  const std::string* show = get(kShow);
   if (!show || !EqualsNoCase(*show, "true")) return;
   shadow_.Create(Host());
   shadow_.SetDpi(PaintManager().Dpi());
-  if (const std::string* image = attrs.Get("shadowimage")) {
+  if (const std::string* image = get(kImage)) {
     Rect corner, hole;
-    if (const std::string* t = attrs.Get("shadowcorner")) ParseRect(*t, &corner);
-    if (const std::string* t = attrs.Get("shadowholeoffset")) ParseRect(*t, &hole);
+    if (const std::string* t = get(kCorner)) ParseRect(*t, &corner);
+    if (const std::string* t = get(kHoleOffset)) ParseRect(*t, &hole);
     shadow_.SetImage(PaintManager().Images(), *image, corner, hole);
   }
   int v = 0;
-  if (const std::string* t = attrs.Get("shadowsize"); t && ParseInt(*t, &v)) shadow_.SetSize(v);
-  if (const std::string* t = attrs.Get("shadowsharpness"); t && ParseInt(*t, &v)) shadow_.SetSharpness(v);
-  if (const std::string* t = attrs.Get("shadowdarkness"); t && ParseInt(*t, &v)) shadow_.SetDarkness(v);
+  if (const std::string* t = get(kSize); t && ParseInt(*t, &v)) shadow_.SetSize(v);
+  if (const std::string* t = get(kSharpness); t && ParseInt(*t, &v)) shadow_.SetSharpness(v);
+  if (const std::string* t = get(kDarkness); t && ParseInt(*t, &v)) shadow_.SetDarkness(v);
   Point pos;
-  if (const std::string* t = attrs.Get("shadowposition"); t && ParsePoint(*t, &pos)) shadow_.SetPosition(pos.x, pos.y);
+  if (const std::string* t = get(kPosition); t && ParsePoint(*t, &pos)) shadow_.SetPosition(pos.x, pos.y);
   uint32_t color = 0;
-  if (const std::string* t = attrs.Get("shadowcolor"); t && ParseColorRef(*t, &color)) shadow_.SetColor(color);
+  if (const std::string* t = get(kColour); t && ParseColorRef(*t, &color)) shadow_.SetColor(color);
 }
 
 }  // namespace SkinUI

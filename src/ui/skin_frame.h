@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ui/wnd_shadow.h"
 #include "uikit/resource.h"
@@ -35,6 +36,8 @@ class CSkinFrame : public WindowImplBase {
 
   // Escape never reaches the controls or OnDefaultKey of a frame window.
   bool FilterKeyDown(int key) override;
+  // The root element's attributes the frame reads for its shadow.
+  static const std::vector<std::string>& ShadowAttributes();
 
  protected:
   std::string GetWindowClassName() const override { return skin_.className; }
@@ -42,10 +45,8 @@ class CSkinFrame : public WindowImplBase {
   std::string GetSkinFile() const override { return skin_.skinFile; }
   int GetResourceID() const override { return skin_.resourceId; }
   // The frame's own set-up, before OnWindowReady: no caption or maximise
-  // box, and the shadow from "showshadow", "shadowimage", "shadowcorner",
-  // "shadowholeoffset", "shadowsize", "shadowsharpness", "shadowdarkness",
-  // "shadowposition" and "shadowcolor" of the root element. Derived windows
-  // do their own set-up in OnWindowReady, which comes after this.
+  // box, and the shadow from the root element's ShadowAttributes(). Derived
+  // windows do their own set-up in OnWindowReady, which comes after this.
   void OnFrameCreated() override;
   void OnDpiChanged() override;
 

@@ -37,13 +37,17 @@ bool KeepsCaptionClick(Control* c) {
 
 }  // namespace
 
-void WindowAttributes::Set(const std::string& name, const std::string& value) {
+bool WindowAttributes::Recognises(const std::string& name) {
   static const char* const kRecognised[] = {"size", "caption", "roundcorner", "sizebox", "mininfo", "maxinfo",
                                             "showdirty", "noactivate", "opacity", "layeredopacity", "layeredimage",
                                             "disabledfontcolor", "defaultfontcolor", "linkfontcolor",
                                             "linkhoverfontcolor", "selectedcolor", "focuscolor", "focusgap", "focuswidth", "focusround"};
-  const bool recognised = std::find_if(std::begin(kRecognised), std::end(kRecognised),
-                                       [&](const char* n) { return name == n; }) != std::end(kRecognised);
+  return std::find_if(std::begin(kRecognised), std::end(kRecognised), [&](const char* n) { return name == n; }) !=
+         std::end(kRecognised);
+}
+
+void WindowAttributes::Set(const std::string& name, const std::string& value) {
+  const bool recognised = Recognises(name);
   if (name == "size") ParseSize(value, &size);
   else if (name == "caption") ParseRect(value, &caption);
   else if (name == "roundcorner") ParseSize(value, &roundCorner);

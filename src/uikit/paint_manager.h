@@ -104,6 +104,8 @@ struct WindowAttributes {
 
   void Set(const std::string& name, const std::string& value);
   const std::string* Get(const std::string& name) const;
+  // The names the window itself reads (the last value of each wins).
+  static bool Recognises(const std::string& name);
 
  private:
   std::vector<std::pair<std::string, std::string>> texts_;

@@ -27,9 +27,15 @@ const AttributeRegistry& Progress::Attributes() const {
     r.Add<Progress>("value", intAttr(&Progress::SetValue));
     r.Add<Progress>("hor", [](Progress& p, const std::string& v) { p.SetHorizontal(ParseBool(v)); });
     r.Add<Progress>("foreimage", [](Progress& p, const std::string& v) { p.SetForeImage(v); });
+    r.Add<Progress>("isstretchfore", [](Progress& p, const std::string& v) { p.SetStretchFore(ParseBool(v)); });
     return r;
   }();
   return reg;
+}
+
+void Progress::SetStretchFore(bool s) {
+  stretchFore_ = s;
+  Invalidate();
 }
 
 void Progress::SetMinValue(int v) {
@@ -80,7 +86,7 @@ void Progress::PaintStatusImage(PaintContext& ctx) {
   const Rect f = FillRect(rect_, min_, max_, value_, horizontal_);
   if (f.IsEmpty()) return;
   ClipScope clip(ctx.surface, f);
-  DrawImageAttr(ctx, fore_, &f);
+  DrawImageAttr(ctx, fore_, stretchFore_ ? &f : &rect_);
 }
 
 }  // namespace SkinUI

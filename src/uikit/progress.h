@@ -24,6 +24,11 @@ class Progress : public Label {
   bool IsHorizontal() const { return horizontal_; }
   void SetHorizontal(bool h);
   void SetForeImage(const std::string& v);
+  // "isstretchfore": true (the default) stretches the fore image over the
+  // filled part; false draws it over the whole bar and shows the filled
+  // part of it, so a patterned fill does not squeeze as it grows.
+  bool IsStretchFore() const { return stretchFore_; }
+  void SetStretchFore(bool s);
 
   // The part of r the fill covers for these values: a max not above min
   // counts as min + 1, and the length is r's length * (value - min) /
@@ -38,6 +43,7 @@ class Progress : public Label {
   int max_ = 100;
   int value_ = 0;
   bool horizontal_ = true;
+  bool stretchFore_ = true;
   ImageAttr fore_;
 };
 

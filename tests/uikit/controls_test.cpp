@@ -239,6 +239,38 @@ TEST(Progress, FillRectTable) {
     EXPECT_EQ(Progress::FillRect(bar, c.min, c.max, c.value, c.hor), c.want) << c.min << " " << c.max << " " << c.value;
 }
 
+// A fore image of two halves, left red and right blue, over a bar filled
+// to half: stretched, both halves squeeze into the fill; not stretched, the
+// fill shows the image's left half where it lies on the whole bar.
+TEST(Progress, TheForeImageIsStretchedOverTheFillOrShownWhereItLiesOnTheBar) {
+  Bitmap halves;
+  halves.width = 20;
+  halves.height = 2;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 20; ++x) halves.pixels.push_back(x < 10 ? 0xFFFF0000u : 0xFF0000FFu);
+  for (const bool stretch : {true, false}) {
+    CPaintManagerUI pm;
+    pm.SetImageLoader([](const std::string&, std::string*) { return false; });
+    pm.Images().Put("fore.png", halves);
+    auto* bar = new Progress;
+    bar->SetAttribute("foreimage", "fore.png");
+    bar->SetAttribute("isstretchfore", stretch ? "true" : "false");
+    bar->SetAttribute("value", "50");
+    EXPECT_EQ(bar->IsStretchFore(), stretch);
+    pm.AttachRoot(std::unique_ptr<Control>(bar));
+    pm.SetClientSize({200, 10});
+    Bitmap out;
+    out.width = 200;
+    out.height = 10;
+    out.pixels.assign(2000, 0);
+    Surface surface(out);
+    pm.PaintAll(surface);
+    EXPECT_EQ(out.At(20, 5), 0xFFFF0000u) << stretch;
+    EXPECT_EQ(out.At(90, 5), stretch ? 0xFF0000FFu : 0xFFFF0000u) << stretch;
+    EXPECT_EQ(out.At(150, 5), 0u) << stretch;  // past the fill
+  }
+}
+
 TEST_F(ManagedTest, ComboSelectsItemsAndRaisesItemSelect) {
   auto* root = Attach(new VerticalLayout);
   auto* combo = new Combo;
