@@ -73,6 +73,8 @@ void SetObserver(Observer* observer) { g_observer.store(observer, std::memory_or
 
 }  // namespace analytics_adapter
 
+AnalyticsProperties ProductReportExtra() { return {{L"AB", L"IN"}}; }
+
 using analytics_adapter::Notify;
 using analytics_adapter::WithTracker;
 

@@ -22,10 +22,14 @@ using AnalyticsProperties = std::map<std::wstring, std::wstring>;
 void InitAnalytics();
 void ShutdownAnalytics();
 
+// What every report of the installer carries unless its caller says
+// otherwise: the product's A/B group ("AB" = "IN").
+AnalyticsProperties ProductReportExtra();
+
 void ReportStep(const std::wstring& step, float elapsedSeconds, const std::wstring& detail,
-                AnalyticsProperties extra);
-void ReportClick(const std::wstring& control, AnalyticsProperties extra);
-void ReportView(AnalyticsProperties extra);
+                AnalyticsProperties extra = ProductReportExtra());
+void ReportClick(const std::wstring& control, AnalyticsProperties extra = ProductReportExtra());
+void ReportView(AnalyticsProperties extra = ProductReportExtra());
 void ReportCrash();
 
 namespace analytics_adapter {

@@ -23,7 +23,7 @@ void ReportFatalCrash() {
   // One report per process, whichever thread or signal comes first.
   static std::atomic<bool> reported{false};
   if (reported.exchange(true)) return;
-  ReportStep(L"崩溃退出", 0, L"", {{L"AB", L"IN"}});
+  ReportStep(L"崩溃退出", 0, L"");
   ReportCrash();
 }
 
@@ -50,7 +50,7 @@ int RunInstaller(const StartupSteps& steps) {
   InitAnalytics();
   // Reported once the tracker exists: made before, the report would reach
   // no tracker and be lost.
-  if (curlFailed) ReportStep(L"libcurl初始化失败", 0, L"", {{L"AB", L"IN"}});
+  if (curlFailed) ReportStep(L"libcurl初始化失败", 0, L"");
   ApplyCommandLine();
   if (steps.prepareToolkit) steps.prepareToolkit();
   const int result = steps.runMainWindow ? steps.runMainWindow() : 0;

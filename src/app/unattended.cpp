@@ -63,11 +63,6 @@ std::wstring ReportedPath(const std::wstring& text) {
   return path;
 }
 
-const AnalyticsProperties& Ab() {
-  static const AnalyticsProperties ab{{L"AB", L"IN"}};
-  return ab;
-}
-
 constexpr wchar_t kProductRunningText[] = L"安装程序检测到Quillon\r\n正在运行，请退出程序后再安装";
 constexpr wchar_t kFolderUnusableText[] = L"无效路径";
 // Text 104 of the language table; the silent mode loads no table.
@@ -133,7 +128,7 @@ int RunUnattended(const UnattendedJob& job, const std::function<void(const std::
   pipeline->SetAdminAccount(job.adminAccount);
   pipeline->SetAdminToken(job.adminToken);
   pipeline->SetInstallLanguage(job.language);
-  ReportView(Ab());
+  ReportView();
   pipeline->Start();
 
   std::wstring installFolder = job.folder;
@@ -159,18 +154,18 @@ int RunUnattended(const UnattendedJob& job, const std::function<void(const std::
       case kDownloadBegun:
         if (!downloaderReported) {
           downloaderReported = true;
-          ReportStep(L"下载器启动", 0.0f, L"", Ab());
+          ReportStep(L"下载器启动", 0.0f, L"");
         }
         // A retry restarts the stopwatch: the step measures one download.
         downloadStarted = std::chrono::steady_clock::now();
         downloadTimed = true;
-        ReportStep(L"开始下载大包", 0.0f, L"", Ab());
+        ReportStep(L"开始下载大包", 0.0f, L"");
         break;
       case kDownloadComplete: {
         const float elapsed =
             downloadTimed ? std::chrono::duration<float>(std::chrono::steady_clock::now() - downloadStarted).count()
                           : 0.0f;
-        ReportStep(L"大包下载完毕", elapsed, L"", Ab());
+        ReportStep(L"大包下载完毕", elapsed, L"");
         break;
       }
       case kDownloadFailed:
@@ -184,7 +179,7 @@ int RunUnattended(const UnattendedJob& job, const std::function<void(const std::
         Install::WriteInstallRecords(installFolder);
         break;
       case kInstallSucceeded:
-        ReportStep(L"安装成功", 0.0f, L"", Ab());
+        ReportStep(L"安装成功", 0.0f, L"");
         uninstallerPath = Install::WriteRegistryRecords(installFolder, uninstallerPath);
         Install::WriteInstallRecords(installFolder);
         exitCode = kExitInstalled;

@@ -26,7 +26,7 @@ bool IsFileUrl(const std::wstring& url) { return url.compare(0, 8, L"file:///") 
 void ReportLengthStatus(long status) {
   wchar_t text[201];
   std::swprintf(text, 201, L"1.获取文件大小的状态码为=%ld；", status);
-  ReportStep(L"下载失败原因", 0.0f, text, {{L"AB", L"IN"}});
+  ReportStep(L"下载失败原因", 0.0f, text);
 }
 
 // The options of a header-only query, in the order they are set: the URL,

@@ -99,7 +99,7 @@ void ReportHtmlAnswer(const char* contentType) {
   wchar_t text[201];
   const std::wstring type = Utils::MultiByteToWide(contentType ? contentType : "", Utils::kCodePageUtf8);
   std::swprintf(text, 201, L"2.下载内容为网页而非安装包，Content-Type=%ls；", type.c_str());
-  ReportStep(L"下载失败原因", 0.0f, text, {{L"AB", L"IN"}});
+  ReportStep(L"下载失败原因", 0.0f, text);
 }
 
 std::wstring ValidatorPath(const std::wstring& partPath) { return partPath + L".validator"; }

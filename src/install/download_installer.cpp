@@ -40,8 +40,6 @@ std::wstring CutReportText(std::wstring text) {
   return text;
 }
 
-AnalyticsProperties InstallerExtra() { return {{L"AB", L"IN"}}; }
-
 }  // namespace
 
 namespace Install {
@@ -266,10 +264,9 @@ void CDownloadInstaller::DownloadFailureReport(int code, double value, const wch
       disk.CheckFreeSpace(Install::FreeSpaceProbePath(packagePath)) ? disk.FreeBytesAvailable() : 0;
   const std::wstring report =
       Install::DownloadFailureText(value, text ? text : L"", freeBytes, permission, network);
-  ReportStep(kDownloadReason, 0.0f, report, InstallerExtra());
+  ReportStep(kDownloadReason, 0.0f, report);
 }
 
 void CDownloadInstaller::FailureReport(int code, double value, const wchar_t* text, bool download) {
-  ReportStep(download ? kDownloadReason : kInstallReason, 0.0f, Install::FailureText(value, text ? text : L""),
-             InstallerExtra());
+  ReportStep(download ? kDownloadReason : kInstallReason, 0.0f, Install::FailureText(value, text ? text : L""));
 }

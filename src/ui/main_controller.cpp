@@ -24,11 +24,6 @@
 
 namespace {
 
-const AnalyticsProperties& Ab() {
-  static const AnalyticsProperties ab{{L"AB", L"IN"}};
-  return ab;
-}
-
 constexpr uint64_t kPatientAfterMs = 60000;
 // The progress text's two wordings, in the language in force.
 std::string WordingFormat(bool patient) {
@@ -239,13 +234,13 @@ void MainController::FocusPageButton(int page) {
 
 void MainController::OnClick(const std::string& sender) {
   if (sender == "defaultInstallBtn") {
-    ReportClick(L"立即安装", Ab());
+    ReportClick(L"立即安装");
     if (view_.IsSelected("treatyCb"))
       DefaultStartInstall();
     else
       view_.SetVisible("tipLbl", true);
   } else if (sender == "customeBtn") {
-    ReportClick(L"自定义安装", Ab());
+    ReportClick(L"自定义安装");
     view_.SelectItem("mainTabLt", kCustomPage);
     FocusPageButton(kCustomPage);
   } else if (sender == "treatyBtn") {
@@ -256,10 +251,10 @@ void MainController::OnClick(const std::string& sender) {
     std::wstring folder = Wide(view_.GetText("installDirEdit"));
     if (view_.BrowseFolder(Wide(UiTexts::Text(UiTexts::kBrowseFolderTitle)), &folder) && !folder.empty()) view_.SetText("installDirEdit", Utf8(folder));
   } else if (sender == "customeInstallBtn") {
-    ReportClick(L"自定义安装_立即安装", Ab());
+    ReportClick(L"自定义安装_立即安装");
     CustomStartInstall();
   } else if (sender == "openProduceBtn") {
-    ReportClick(L"立即体验", Ab());
+    ReportClick(L"立即体验");
     if (startupStyle_ == 2) RunProduct();
     view_.Close(1);
   } else if (sender == "closebtn") {
@@ -342,7 +337,7 @@ void MainController::OnInstall(bool goOn) {
     // retried keeps the percentage the bar shows.
     ShowProgress(view_.GetValue("installPrg"));
     view_.SelectItem("mainTabLt", kInstallingPage);
-    ReportView(Ab());
+    ReportView();
     pipeline_.Start();
   }
   view_.SetEnabled("customeInstallBtn", true);
@@ -384,7 +379,7 @@ float MainController::DownloadElapsedSeconds() const {
 void MainController::OnDownloaderStartedMessage() {
   if (downloaderStartedReported_) return;
   downloaderStartedReported_ = true;
-  ReportStep(L"下载器启动", 0.0f, L"", Ab());
+  ReportStep(L"下载器启动", 0.0f, L"");
 }
 
 void MainController::OnPipeline(int code, double value, const std::wstring& text) {
@@ -393,13 +388,13 @@ void MainController::OnPipeline(int code, double value, const std::wstring& text
       OnDownloaderStartedMessage();
       downloadStart_ = system_.nowMs();
       downloadTiming_ = true;
-      ReportStep(L"开始下载大包", 0.0f, L"", Ab());
+      ReportStep(L"开始下载大包", 0.0f, L"");
       break;
     case kDownloadProgress:
       ShowProgress(Utils::TruncatedPercent(value * settings_.downloadScale));
       break;
     case kDownloadComplete:
-      ReportStep(L"大包下载完毕", DownloadElapsedSeconds(), L"", Ab());
+      ReportStep(L"大包下载完毕", DownloadElapsedSeconds(), L"");
       break;
     case kDownloadFailed: {
       pipeline_.DownloadFailureReport(code, value, text);
@@ -479,7 +474,7 @@ void MainController::Retry() {
 }
 
 void MainController::OnSuccess() {
-  ReportStep(L"安装成功", 0.0f, L"", Ab());
+  ReportStep(L"安装成功", 0.0f, L"");
   view_.SetValue("installPrg", 100);
   // The skin names it with backslashes; on disk it is a path of this system.
   const wchar_t sep = Utils::PathSeparator();
