@@ -41,6 +41,7 @@ struct FakeControl {
   bool selected = false, enabled = true, visible = true, playing = false;
   std::string text, userData, bkImage, foreImage;
   int value = 0, cur = 0, items = 0, fixedWidth = 0;
+  int paddingLeft = 0;  // the text padding FitWidthToText adds when asked
 };
 
 class RecordingView : public IMainView {
@@ -53,6 +54,16 @@ class RecordingView : public IMainView {
       controls[n] = FakeControl{};
     for (const char* n : {"treatyCb", "treatyBtn", "serviceCb", "createDSCb", "createQSCb"})
       controls[n] = Check();
+    // The skin's texts for the labels fitted to the language: tokens, so
+    // their width depends on the language loaded when they are measured.
+    // Each padding differs, so a width tells whether it was added.
+    controls["lbLanguage"].text = "%{6}";
+    controls["lbLanguage"].paddingLeft = 4;
+    controls["lbInstallPath"].text = "%{8}";
+    controls["lbInstallPath"].paddingLeft = 6;
+    controls["backBtn"].text = "%{12}";
+    controls["backBtn"].paddingLeft = 26;
+    for (const char* n : {"installLogo", "bTitleLbl1", "bTitleLbl2", "bTitleLbl3"}) controls[n].paddingLeft = 8;
     controls["tipLbl"].visible = false;
     controls["backBtn"].visible = false;
     controls["softNameLbl"].visible = false;
@@ -178,7 +189,11 @@ class RecordingView : public IMainView {
     FakeControl* c = Get(n);
     if (!c) return;
     if (t) c->text = *t;
-    c->fixedWidth = static_cast<int>(c->text.size()) * 10 + (withPadding ? 26 : 0);
+    // As the real label measures: the text as shown now (tokens expanded
+    // through the current table), 10 per character, plus its own padding.
+    int characters = 0;
+    for (unsigned char b : SkinUI::ExpandTextTokens(c->text)) characters += (b & 0xC0) != 0x80;
+    c->fixedWidth = characters * 10 + (withPadding ? c->paddingLeft : 0);
   }
   void Relayout() override { ++relayouts; }
   int ShowPrompt(const std::string& layout, const std::optional<std::string>& text,
@@ -304,6 +319,7 @@ class MainControllerTest : public ::testing::Test {
       // progress formats).
       if (markedTexts_)
         for (int id : UiTexts::CodeIds()) SkinUI::AddLocalText(id, "L" + std::to_string(n) + ":" + std::to_string(id) + ":%d");
+      for (const auto& text : languageTexts_[n]) SkinUI::AddLocalText(text.first, text.second);
       return n >= 0 && n <= 2 ? n : 0;
     };
     s.languageChanged = [](int) {};
@@ -352,6 +368,7 @@ class MainControllerTest : public ::testing::Test {
   int installedLanguage_ = 0;
   std::vector<int> loads_;
   bool markedTexts_ = false;
+  std::map<int, std::map<int, std::string>> languageTexts_;  // added when that language loads
 };
 
 }  // namespace main_controller_test

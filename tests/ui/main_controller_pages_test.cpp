@@ -8,6 +8,9 @@ namespace main_controller_test {
 
 TEST_F(MainControllerTest, InitialisationFillsTheFolderFitsTheTitlesAndAppliesTheLanguage) {
   settings_.downloadScale = 0.7;
+  // Words whose widths tell them from the tokens: a label fitted before its
+  // language loaded would measure "%{12}".
+  languageTexts_[0] = {{6, "Language"}, {8, "Install to"}, {12, "Back"}};
   Start();
   EXPECT_EQ(view_.GetText("installDirEdit"), defaultFolder_.u8string());
   for (const char* n : {"installLogo", "bTitleLbl1", "bTitleLbl2", "bTitleLbl3"}) {
@@ -15,7 +18,9 @@ TEST_F(MainControllerTest, InitialisationFillsTheFolderFitsTheTitlesAndAppliesTh
     EXPECT_EQ(view_.Get(n)->fixedWidth, 70) << n;  // measured, without padding
   }
   EXPECT_EQ(loads_, std::vector<int>{0});
-  EXPECT_EQ(view_.Get("backBtn")->fixedWidth, 26);  // the padding counts here
+  EXPECT_EQ(view_.Get("backBtn")->fixedWidth, 40 + 26);  // the padding counts here
+  EXPECT_EQ(view_.Get("lbLanguage")->fixedWidth, 80 + 4);
+  EXPECT_EQ(view_.Get("lbInstallPath")->fixedWidth, 100 + 6);
   EXPECT_FALSE(controller_->AlreadyInstalled());
   EXPECT_TRUE(view_.prompts.empty());
 }
@@ -146,9 +151,11 @@ TEST_F(MainControllerTest, TheFolderBrowserFillsTheEditOnlyWhenAFolderWasChosen)
 
 TEST_F(MainControllerTest, LanguageChoiceAppliesRelayoutsAndTagsTheJob) {
   settings_.downloadScale = 0.7;
+  languageTexts_[1] = {{12, "\u8fd4\u56de"}};  // 返回
   Start();
   controller_->SetLanguageIndex(0);
   view_.SelectItem("languageCombo", 1);
+  EXPECT_EQ(view_.Get("backBtn")->fixedWidth, 20 + 26);  // fitted again, to the chosen language's word
   EXPECT_EQ(controller_->LanguageIndex(), 1);
   EXPECT_EQ(controller_->LanguageTag(), L"zh-CN");
   EXPECT_EQ(loads_.back(), 1);
