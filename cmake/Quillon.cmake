@@ -40,7 +40,8 @@ function(quillon_sources out dir)
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
 
-# quillon_add_tool(name sources... LIBS libs...): a developer program in
+# quillon_add_tool(name sources... LIBS libs...): a developer program
+# (tools/) or a program the tests start (tests/fixtures/), in
 # <build>/tools/<name>[.exe].
 function(quillon_add_tool name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})

@@ -1,7 +1,7 @@
 // The installer's reports end to end: a copy of tests/analytics_run in a
 // scratch folder, with its "TarvixInstallerConfig.ini" and a "Set.ini"
 // that keeps the analytics files in the same folder, run as real
-// processes against tools/collector.
+// processes against the loopback collector (tests/fixtures/collector).
 #include <gtest/gtest.h>
 #include <json/json.h>
 

@@ -25,7 +25,7 @@ using quillon_test::ScratchDir;
 
 namespace {
 
-// tools/proxy, started for one test and ended by its id.
+// The proxy (tests/fixtures/proxy), started for one test and ended by its id.
 class LoopbackProxy {
  public:
   LoopbackProxy() {

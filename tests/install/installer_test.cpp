@@ -1,6 +1,7 @@
-// The runner against the real demo package (tools/demo-package), started
-// as the pipeline starts it: copied to "__Package_velmotranslate.exe" in
-// the install folder, run with the package command line.
+// The runner against the real demo package (tests/fixtures/demo-package),
+// started as the pipeline starts it: copied to
+// "__Package_velmotranslate.exe" in the install folder, run with the
+// package command line.
 #include "install/installer.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-// Runs tools/collector as a child process on a loopback port it picks, for
-// tests and benchmarks. The child's standard output and error go to
+// Runs the collector (tests/fixtures/collector) as a child process on a
+// loopback port it picks, for tests and benchmarks. The child's standard output and error go to
 // files in a private folder, read back on request.
 //
 // Ownership: the object owns the child; the destructor ends it by its id

@@ -1,5 +1,6 @@
-// Reading what tools/collector printed: one JSON record a line. Header-only
-// so that only the tests that read records link jsoncpp.
+// Reading what the collector (tests/fixtures/collector) printed: one JSON
+// record a line. Header-only so that only the tests that read records link
+// jsoncpp.
 #pragma once
 
 #include <json/json.h>

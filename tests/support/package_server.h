@@ -1,5 +1,5 @@
-// tools/pkgserver started for one test on a file the test wrote, with the
-// faults the test asks for. Ended (killed by id) with the object.
+// The package server (tests/fixtures/pkgserver) started for one test on a
+// file the test wrote, with the faults the test asks for. Ended (killed by id) with the object.
 #pragma once
 
 #include <memory>

@@ -218,8 +218,8 @@ TEST_F(PromptTest, TheOwnersPostedMessagesAreHandledWhileThePromptIsOpen) {
   EXPECT_TRUE(owner.Host().IsEnabled());
 }
 
-// tools/prompt as a child: its own window, centred on the work area,
-// answered by a click on the screen.
+// The prompt program (tests/fixtures/prompt) as a child: its own window,
+// centred on the work area, answered by a click on the screen.
 struct ToolRun {
   std::string out;
   uint32_t exitCode = 0;

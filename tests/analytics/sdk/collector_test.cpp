@@ -1,4 +1,4 @@
-// The SDK against the real loopback collector (tools/collector).
+// The SDK against the real loopback collector (tests/fixtures/collector).
 #include <gtest/gtest.h>
 #include <json/json.h>
 
