@@ -7,6 +7,7 @@
 #include "app/installer_config.h"
 #include "install/signature.h"
 #include "utils/log.h"
+#include "utils/system_error.h"
 #include "utils/text.h"
 
 namespace Install {
@@ -161,8 +162,9 @@ void CInstaller::Run() {
   try {
     Install::PreparePackageFile(path);
     process.Start(commandLine_, image);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     held.Close();
+    UTILS_LOG(L"package did not start: %s; %s", commandLine_.c_str(), Utils::TraceText(e).c_str());
     notify_(kInstallFailed, kStartFailed, L"");
     return;
   }

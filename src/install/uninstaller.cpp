@@ -10,6 +10,7 @@
 #include "utils/files.h"
 #include "utils/log.h"
 #include "utils/probe.h"
+#include "utils/system_error.h"
 #include "utils/text.h"
 
 namespace {
@@ -47,7 +48,8 @@ std::wstring CopyUninstaller(const std::wstring& oldUninstallerPath) {
   const std::wstring copy = folder + Install::kUninstallerCopyName;
   Utils::DeleteFileAt(copy);
   if (!uninstaller_platform::CopyExecutable(oldUninstallerPath, copy)) {
-    UTILS_LOG(L"copy of the uninstaller failed: %s", oldUninstallerPath.c_str());
+    const uint32_t error = Utils::LastSystemError();
+    UTILS_LOG(L"copy of the uninstaller failed: %s%s", oldUninstallerPath.c_str(), Utils::SystemErrorNote(error).c_str());
     Utils::DeleteFileAt(copy);
   }
   return copy;
@@ -90,9 +92,9 @@ void UnInstaller::Run() {
   try {
     process_ = std::make_unique<Utils::PipedProcess>();
     process_->Start(commandLine_);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     process_.reset();
-    UTILS_LOG(L"uninstaller did not start: %s", commandLine_.c_str());
+    UTILS_LOG(L"uninstaller did not start: %s; %s", commandLine_.c_str(), Utils::TraceText(e).c_str());
     notify_(kUninstallNotStarted, 2.0, L"");
     return;
   }

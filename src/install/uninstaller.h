@@ -84,7 +84,9 @@ class UnInstaller {
 
 namespace uninstaller_platform {
 
-// Copies `from` over `to`; on Linux the result is executable.
+// Copies `from` over `to`; on Linux the result is executable. After a
+// failure LastSystemError is the failed step's code (the clean-up only
+// makes calls that succeed or leave it alone).
 bool CopyExecutable(const std::wstring& from, const std::wstring& to);
 
 }  // namespace uninstaller_platform

@@ -6,7 +6,6 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -15,6 +14,7 @@
 
 #include "log.h"
 #include "probe.h"
+#include "system_error.h"
 #include "utf8.h"
 
 namespace Utils {
@@ -60,7 +60,9 @@ bool QueryConnectivity(Connectivity* out) {
 bool HardDiskManager::CheckFreeSpace(const std::wstring& folder) {
   struct statvfs st;
   if (statvfs(WideToUtf8(folder).c_str(), &st) != 0) {
-    UTILS_LOG(L"HardDiskManager::CheckFreeSpace FAIL code=%ld", static_cast<long>(errno));
+    const uint32_t error = LastSystemError();
+    UTILS_LOG(L"HardDiskManager::CheckFreeSpace FAIL code=%lu%s", static_cast<unsigned long>(error),
+              SystemErrorNote(error).c_str());
     return false;
   }
   const uint64_t unit = st.f_frsize ? st.f_frsize : st.f_bsize;

@@ -9,6 +9,7 @@
 #include "log.h"
 #include "nt_version_win.h"
 #include "probe.h"
+#include "system_error.h"
 
 namespace Utils {
 
@@ -38,7 +39,9 @@ bool QueryConnectivity(Connectivity* out) {
 bool HardDiskManager::CheckFreeSpace(const std::wstring& folder) {
   ULARGE_INTEGER available, total, free;
   if (!GetDiskFreeSpaceExW(folder.c_str(), &available, &total, &free)) {
-    UTILS_LOG(L"HardDiskManager::CheckFreeSpace FAIL code=%ld", static_cast<long>(GetLastError()));
+    const uint32_t error = LastSystemError();
+    UTILS_LOG(L"HardDiskManager::CheckFreeSpace FAIL code=%lu%s", static_cast<unsigned long>(error),
+              SystemErrorNote(error).c_str());
     return false;
   }
   freeBytesAvailable_ = available.QuadPart;

@@ -16,15 +16,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <string>
 
-namespace Utils {
+#include "system_error.h"
 
-class Exception : public std::exception {
- public:
-  const char* what() const noexcept override { return ""; }
-};
+namespace Utils {
 
 // Both ends of one anonymous pipe, none until Create. Handles are the
 // system's own (HANDLE on Windows, a file descriptor on Linux), kNoHandle
@@ -42,7 +38,7 @@ class AnonymousPipe {
   AnonymousPipe& operator=(const AnonymousPipe&) = delete;
 
   // Both ends inheritable (Windows) with the system's default size.
-  // Throws Exception; nothing stays open then.
+  // Throws Exception with the system's code; nothing stays open then.
   void Create();
   void Close();
   void CloseRead();
@@ -73,7 +69,8 @@ class PipedProcess {
 
   // Starts the child. Throws Exception for a command line of 1024
   // characters or more, when a pipe cannot be made, when the program cannot
-  // be started, or when a child was started already.
+  // be started, or when a child was started already; the system's code
+  // comes with the failures of system calls.
   void Start(const std::wstring& commandLine);
   // The same, with the program taken from `image` when it is not
   // kNoHandle: on Linux a descriptor of the program's bytes that is

@@ -33,7 +33,7 @@ void CloseIfSet(std::intptr_t* fd) {
 void AnonymousPipe::Create() {
   Close();
   int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) throw Exception();
+  if (pipe2(fds, O_CLOEXEC) != 0) throw Exception("pipe2", LastSystemError());
   read_ = fds[0];
   write_ = fds[1];
 }
@@ -48,9 +48,10 @@ void AnonymousPipe::KeepFromChildren(Handle end) {
 void PipedProcess::Start(const std::wstring& commandLine) { Start(commandLine, AnonymousPipe::kNoHandle); }
 
 void PipedProcess::Start(const std::wstring& commandLine, std::intptr_t image) {
-  if (commandLine.size() >= kCommandLineCapacity || processId_ != 0) throw Exception();
+  if (commandLine.size() >= kCommandLineCapacity) throw Exception("command line of 1024 characters or more");
+  if (processId_ != 0) throw Exception("a child was started already");
   const std::vector<std::wstring> tokens = SplitCommandLine(commandLine);
-  if (tokens.empty() || tokens[0].empty()) throw Exception();
+  if (tokens.empty() || tokens[0].empty()) throw Exception("no program in the command line");
   commandLine_ = commandLine;
 
   std::vector<std::string> args;
@@ -65,9 +66,10 @@ void PipedProcess::Start(const std::wstring& commandLine, std::intptr_t image) {
   input_.KeepFromChildren(input_.WriteEnd());
 
   posix_spawn_file_actions_t actions;
-  if (posix_spawn_file_actions_init(&actions) != 0) {
+  // The posix_spawn family answers its error instead of setting errno.
+  if (const int error = posix_spawn_file_actions_init(&actions)) {
     CloseAll();
-    throw Exception();
+    throw Exception("posix_spawn_file_actions_init", static_cast<uint32_t>(error));
   }
   // dup2 clears close-on-exec on the copies, so exactly these reach the child.
   posix_spawn_file_actions_adddup2(&actions, static_cast<int>(input_.ReadEnd()), 0);
@@ -96,7 +98,7 @@ void PipedProcess::Start(const std::wstring& commandLine, std::intptr_t image) {
   input_.CloseRead();
   if (rc != 0) {
     CloseAll();
-    throw Exception();
+    throw Exception(image != AnonymousPipe::kNoHandle ? "posix_spawn" : "posix_spawnp", static_cast<uint32_t>(rc));
   }
   processId_ = static_cast<uint32_t>(pid);
   reaped_ = false;

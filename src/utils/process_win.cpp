@@ -24,9 +24,10 @@ void AnonymousPipe::Create() {
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
   HANDLE r = nullptr, w = nullptr;
   if (!CreatePipe(&r, &w, &sa, 0)) {
+    const uint32_t error = LastSystemError();
     if (r) CloseHandle(r);
     if (w) CloseHandle(w);
-    throw Exception();
+    throw Exception("CreatePipe", error);
   }
   read_ = I(r);
   write_ = I(w);
@@ -44,7 +45,8 @@ void AnonymousPipe::KeepFromChildren(Handle end) {
 void PipedProcess::Start(const std::wstring& commandLine, std::intptr_t) { Start(commandLine); }
 
 void PipedProcess::Start(const std::wstring& commandLine) {
-  if (commandLine.size() >= kCommandLineCapacity || processId_ != 0) throw Exception();
+  if (commandLine.size() >= kCommandLineCapacity) throw Exception("command line of 1024 characters or more");
+  if (processId_ != 0) throw Exception("a child was started already");
   wchar_t buffer[kCommandLineCapacity] = {};
   commandLine.copy(buffer, commandLine.size());
   commandLine_ = commandLine;
@@ -55,8 +57,9 @@ void PipedProcess::Start(const std::wstring& commandLine) {
   HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
                            OPEN_EXISTING, 0, nullptr);
   if (nul == INVALID_HANDLE_VALUE) {
+    const uint32_t error = LastSystemError();
     CloseAll();
-    throw Exception();
+    throw Exception("CreateFileW NUL", error);
   }
 
   STARTUPINFOW si = {};
@@ -72,6 +75,8 @@ void PipedProcess::Start(const std::wstring& commandLine) {
   PROCESS_INFORMATION pi = {};
   const BOOL started =
       CreateProcessW(nullptr, buffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  // The clean-up below may overwrite the code.
+  const uint32_t error = started ? 0 : LastSystemError();
   CloseHandle(nul);
   // The child holds its own copies now; without closing ours the output
   // pipe would never report its end.
@@ -79,7 +84,7 @@ void PipedProcess::Start(const std::wstring& commandLine) {
   input_.CloseRead();
   if (!started) {
     CloseAll();
-    throw Exception();
+    throw Exception("CreateProcessW", error);
   }
   process_ = I(pi.hProcess);
   thread_ = I(pi.hThread);

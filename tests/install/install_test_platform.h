@@ -15,6 +15,14 @@ namespace install_test {
 // Sets (or, with nullptr, removes) a variable of this process's environment.
 void SetEnvironment(const char* name, const char* value);
 
+// The system's code for starting a file that is no program (a text file
+// without the execute bit on Linux, one named .exe on Windows), and for a
+// file that is not there.
+uint32_t NotAProgramError();
+uint32_t NotFoundError();
+// The call a trace line names when a program does not start.
+const char* StartStep();
+
 // Points each variable of `names` at a folder of its own, `root`/env/NAME
 // (created), so that what a run writes to the user's folders lands in the
 // test's scratch folder; the old values (or their absence) come back when

@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -36,5 +37,9 @@ void ClearRegistryRecord() {
   std::error_code ignored;
   std::filesystem::remove_all(KeyFolder(), ignored);
 }
+
+uint32_t NotAProgramError() { return EACCES; }
+uint32_t NotFoundError() { return ENOENT; }
+const char* StartStep() { return "posix_spawnp"; }
 
 }  // namespace install_test

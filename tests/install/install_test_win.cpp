@@ -25,4 +25,8 @@ long long StoredValueBytes(const std::wstring& name) {
 
 void ClearRegistryRecord() { RegDeleteKeyW(HKEY_CURRENT_USER, Install::kRecordKey); }
 
+uint32_t NotAProgramError() { return ERROR_BAD_EXE_FORMAT; }
+uint32_t NotFoundError() { return ERROR_FILE_NOT_FOUND; }
+const char* StartStep() { return "CreateProcessW"; }
+
 }  // namespace install_test

@@ -16,11 +16,14 @@
 #include <vector>
 
 #include "app/installer_config.h"
+#include "install_test_platform.h"
 #include "support/child_process.h"
+#include "support/log_capture.h"
 #include "support/notify_recorder.h"
 #include "support/scratch_dir.h"
 #include "utils/files.h"
 #include "utils/process.h"
+#include "utils/system_error.h"
 #include "utils/utf8.h"
 
 namespace {
@@ -161,9 +164,19 @@ TEST_F(InstallerRun, StateFailIsAFailureWithTheFixedText) {
 
 TEST_F(InstallerRun, APackageThatCannotStartOrIsMissingGives2004) {
   fs::remove(package_);
+  quillon_test::LogCapture log;
   auto runner = Start(L"");
   ASSERT_TRUE(recorder_->WaitFor({2003, 2004}, 1, kLimit));
   EXPECT_TRUE(EndsInTime(std::move(runner)));
+  // The trace names the missing file; the notification's text stays empty.
+  const std::wstring cause =
+      L"; " + Utils::Utf8ToWide(install_test::StartStep()) + Utils::SystemErrorNote(install_test::NotFoundError());
+  bool named = false;
+  for (const std::wstring& m : log.Messages()) {
+    named = named || (m.rfind(L"package did not start: ", 0) == 0 && m.size() > cause.size() &&
+                      m.compare(m.size() - cause.size(), cause.size(), cause) == 0);
+  }
+  EXPECT_TRUE(named);
   auto all = recorder_->All();
   EXPECT_EQ((std::vector<int>{all.at(0).code, all.at(1).code}), (std::vector<int>{2001, 2002}));
   EXPECT_EQ(Last(all).code, 2004);

@@ -15,10 +15,13 @@
 #include "install/records.h"
 #include "install_test_platform.h"
 #include "support/child_process.h"
+#include "support/log_capture.h"
 #include "support/notify_recorder.h"
 #include "support/scratch_dir.h"
 #include "utils/file_io.h"
 #include "utils/files.h"
+#include "utils/system_error.h"
+#include "utils/utf8.h"
 
 using quillon_test::Notification;
 using quillon_test::NotifyRecorder;
@@ -40,6 +43,17 @@ void ExpectNotifications(const std::vector<Notification>& seen, const std::vecto
     EXPECT_DOUBLE_EQ(seen[i].value, expected[i].value) << "notification " << i;
     EXPECT_EQ(seen[i].text, expected[i].text) << "notification " << i;
   }
+}
+
+// A "did not start" line for the run, ending in `cause`.
+bool HasMessageEndingIn(const quillon_test::LogCapture& log, const std::wstring& cause) {
+  for (const std::wstring& m : log.Messages()) {
+    if (m.rfind(L"uninstaller did not start: ", 0) == 0 && m.size() >= cause.size() &&
+        m.compare(m.size() - cause.size(), cause.size(), cause) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 UninstallNotify Into(NotifyRecorder& recorder) {
@@ -175,7 +189,11 @@ TEST_F(UninstallerRun, SilentUninstallerSucceedsWhateverItsExitCode) {
 TEST_F(UninstallerRun, MissingSourceLeavesNoStaleCopyToRun) {
   const std::wstring stale = Copy();
   ASSERT_TRUE(Utils::FileExists(stale));
+  quillon_test::LogCapture log;
   const std::wstring copy = CopyUninstaller((oldFolder_ / "gone.ep").wstring());
+  EXPECT_EQ(log.Messages(), (std::vector<std::wstring>{L"copy of the uninstaller failed: " +
+                                                       (oldFolder_ / "gone.ep").wstring() +
+                                                       Utils::SystemErrorNote(install_test::NotFoundError())}));
   EXPECT_EQ(copy, stale);
   EXPECT_FALSE(Utils::FileExists(copy));
   ExpectNotifications(Run(copy), {{5004, 1.0, L"可执行卸载文件不存在"}});
@@ -196,7 +214,10 @@ TEST_F(UninstallerRun, UnstartableUninstallerIsAStartFailure) {
   // A file that is no program.
   const fs::path text = scratch_ / "temp dir" / "not a program.exe";
   quillon_test::WriteBytes(text, "just text\n");
+  quillon_test::LogCapture log;
   ExpectNotifications(Run(text.wstring()), {{5002, 0.0, L""}, {5004, 2.0, L""}});
+  // The trace says why; the notifications stay as they were.
+  EXPECT_TRUE(HasMessageEndingIn(log, L"; " + Utils::Utf8ToWide(install_test::StartStep()) + Utils::SystemErrorNote(install_test::NotAProgramError())));
 
   // A command line over 1023 characters.
   NotifyRecorder rec;
@@ -206,6 +227,7 @@ TEST_F(UninstallerRun, UnstartableUninstallerIsAStartFailure) {
     EXPECT_TRUE(rec.WaitFor({5004}, 1, std::chrono::seconds(30)));
   }
   ExpectNotifications(rec.All(), {{5002, 0.0, L""}, {5004, 2.0, L""}});
+  EXPECT_TRUE(HasMessageEndingIn(log, L"; command line of 1024 characters or more"));
 }
 
 TEST_F(UninstallerRun, RunEndsWhenTheUninstallerExitsThoughItsPipeLivesOn) {

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <set>
 
 #include "probe_test_platform.h"
 #include "support/log_capture.h"
 #include "support/scratch_dir.h"
 #include "utils/process.h"
+#include "utils/system_error.h"
 
 namespace {
 
@@ -84,6 +86,12 @@ TEST(HardDiskManager, CountsTheVolumeOrLogsTheFailure) {
   EXPECT_EQ(missing.TotalBytes(), 0u);
   ASSERT_EQ(log.Messages().size(), 1u);
   EXPECT_EQ(log.Messages()[0].rfind(L"HardDiskManager::CheckFreeSpace FAIL code=", 0), 0u);
+  // The code, then the same code with the system's words.
+  const std::wstring prefix = L"HardDiskManager::CheckFreeSpace FAIL code=";
+  const std::wstring rest = log.Messages()[0].substr(prefix.size());
+  const unsigned long code = std::wcstoul(rest.c_str(), nullptr, 10);
+  EXPECT_NE(code, 0u);
+  EXPECT_EQ(rest, std::to_wstring(code) + Utils::SystemErrorNote(static_cast<uint32_t>(code)));
   EXPECT_NE(log.Lines()[0].find(L"(Utils::HardDiskManager::CheckFreeSpace)"), std::wstring::npos);
 }
 
