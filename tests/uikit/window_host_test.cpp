@@ -200,7 +200,7 @@ TEST_F(WindowHostTest, ClipboardCarriesTextBeyondAsciiBothWays) {
 class NativeEditTest : public WindowHostTest {
  protected:
   static constexpr Argb kFieldBack = 0xFFFFF0C0;
-  NativeEditLook Spec() const {
+  NativeEditLook FieldLook() const {
     NativeEditLook look;
     look.rect = Rect{20, 40, 220, 72};
     look.text = "abc";
@@ -226,7 +226,7 @@ TEST_F(NativeEditTest, TheSystemsFieldEditsOverTheWindowAndHandsBackTheWindowsKe
   WindowHost host;
   Recorder rec;
   Open(host, rec, Size{260, 120}, Point{60, 60});
-  const NativeEditLook look = Spec();
+  const NativeEditLook look = FieldLook();
   if (!host.BeginNativeEdit(look)) GTEST_SKIP() << "no native edit field on this platform";
   ASSERT_TRUE(host.NativeEditActive());
 
@@ -300,9 +300,9 @@ TEST_F(NativeEditTest, PasswordAndReadOnlyFieldsAndTheClipboardAreTheSystems) {
   WindowHost host;
   Recorder rec;
   Open(host, rec, Size{260, 120}, Point{60, 60});
-  NativeEditLook look = Spec();
+  NativeEditLook look = FieldLook();
   look.text = "copy me \xe2\x82\xac";
-  look.maxChars = 0;  // no cap: the paste makes it longer than Spec()'s
+  look.maxChars = 0;  // no cap: the paste makes it longer than FieldLook()'s
   if (!host.BeginNativeEdit(look)) GTEST_SKIP() << "no native edit field on this platform";
   // Ctrl+A is not every system field's: Home and Shift+End select.
   ASSERT_TRUE(Automation::PressKey(kKeyHome));
