@@ -76,7 +76,7 @@ void Combo::PopupClosed() {
 
 int Combo::ItemHeight() const { return Scaled(itemHeight_); }
 
-int Combo::ListBorder() const { return std::max(1, Dpi() / kBaseDpi); }
+int Combo::ListBorder() const { return HairlineWidth(Dpi()); }
 
 Size Combo::DropSize() const {
   return {dropBox_.cx > 0 ? Scaled(dropBox_.cx) : rect_.Width(),

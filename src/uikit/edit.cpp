@@ -187,8 +187,7 @@ Rect Edit::CaretRect() const {
     height = std::min(height, manager_->GetGlyphSource()->CachedMetrics(manager_->Fonts().Get(font_)).height);
   const int top = area.top + (area.Height() - height) / 2;
   const int x = area.left + CaretX() - scroll_;
-  // One pixel wide per whole step of the scale, as the system's caret.
-  return {x, top, x + std::max(1, Dpi() / kBaseDpi), top + height};
+  return {x, top, x + HairlineWidth(Dpi()), top + height};
 }
 
 size_t Edit::PositionAt(int x) const {
@@ -435,7 +434,7 @@ void Edit::PaintText(PaintContext& ctx) {
   if (!composition_.empty()) {
     // The unfinished text is underlined where it stands.
     const int x0 = left + xAt(before.size()), x1 = left + xAt(before.size() + composition_.size());
-    ctx.surface.FillRect({x0, top + lineHeight - std::max(1, ctx.dpi / kBaseDpi), x1, top + lineHeight}, colour);
+    ctx.surface.FillRect({x0, top + lineHeight - HairlineWidth(ctx.dpi), x1, top + lineHeight}, colour);
   }
   if (focused_ && caretShown_) {
     const Rect caret = CaretRect();

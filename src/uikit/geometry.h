@@ -76,6 +76,9 @@ inline int UnscaleLengthUp(int px, int dpi) {
   while (ScaleLength(v, dpi) < px) ++v;  // at most two steps
   return v;
 }
+// A line the system draws one pixel wide at 1x (a caret, a list's frame):
+// one pixel per whole step of the scale, so it stays crisp between steps.
+inline int HairlineWidth(int dpi) { return std::max(1, dpi / kBaseDpi); }
 inline Size ScaleSize(Size s, int dpi) { return {ScaleLength(s.cx, dpi), ScaleLength(s.cy, dpi)}; }
 // Edge by edge, so rectangles that touch at 1x still touch.
 inline Rect ScaleRect(const Rect& r, int dpi) {

@@ -21,6 +21,7 @@
 #include <set>
 #include <vector>
 
+#include "uikit/display_dpi.h"
 #include "uikit/display_dpi_x11.h"
 #include "uikit/region_rows.h"
 #include "uikit/utf8.h"
@@ -723,11 +724,7 @@ int WindowHost::SystemDpi() {
   // The loop's connection once a window exists; before, one of our own,
   // as SDL will open on the same $DISPLAY.
   if (Loop().display) return SkinUI::SystemDpi(Loop().display);
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return kBaseDpi;
-  const int dpi = SkinUI::SystemDpi(display);
-  XCloseDisplay(display);
-  return dpi;
+  return SkinUI::SystemDpi();
 }
 
 int WindowHost::Dpi() const { return impl_->dpi; }

@@ -118,7 +118,6 @@ void WindowImplBase::ApplyDpi(int dpi, bool sized) {
   pm_.SetClientSize(host_.ClientSize());
   ApplyRoundRegion();
   if (nativeEdit_) host_.BeginNativeEdit(nativeEdit_->NativeLook());
-  pm_.InvalidateAll();
   OnDpiChanged();
 }
 
